@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs on a fresh Debian 12 machine.
-# Usage: scripts/setup.sh            (needs root or sudo)
+# Sets up a fresh Debian 12 machine for the project and builds it:
+# installs every Debian package the project needs (apt-get update first),
+# then configures and builds into build/.
+# Usage: scripts/setup.sh   (as root, or with sudo available)
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
-  build-essential cmake ninja-build pkg-config git python3
+  build-essential cmake ninja-build pkg-config git python3 time
   clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libmagick++-6.q16-dev imagemagick ghostscript
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
-  xauth
 )
 
 SUDO=""
@@ -21,9 +23,12 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-
 if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ninja -C build

@@ -11,7 +11,9 @@
 
 namespace q9::platform {
 
-inline uint16_t LoadU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+inline uint16_t LoadU16(const uint8_t* p) {
+  return uint16_t(p[0] | p[1] << 8);
+}
 inline uint32_t LoadU32(const uint8_t* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -68,7 +70,9 @@ class ByteWriter {
     U16(uint16_t(v));
     U16(uint16_t(v >> 16));
   }
-  void Bytes(std::span<const uint8_t> bytes) { m_out.insert(m_out.end(), bytes.begin(), bytes.end()); }
+  void Bytes(std::span<const uint8_t> bytes) {
+    m_out.insert(m_out.end(), bytes.begin(), bytes.end());
+  }
   void Zeros(size_t n) { m_out.insert(m_out.end(), n, 0); }
   // Writes v at an earlier position, for sizes known only after the body.
   void PatchU32(size_t at, uint32_t v) { StoreU32(&m_out[at], v); }

@@ -7,8 +7,8 @@ namespace q9::platform {
 namespace {
 
 constexpr std::array<std::string_view, kColorTypeCount> kNames = {
-    "Mono1",  "Quad16", "Tri3",  "Quad256", "Mono4",  "Quad64K", "Mono16", "Tri256",
-    "Quad16M", "RGB64", "RGB4K", "RGB16M",  "Mono64", "RGB32KB", "RGB16MB"};
+    "Mono1",   "Quad16", "Tri3",  "Quad256", "Mono4",  "Quad64K", "Mono16", "Tri256",
+    "Quad16M", "RGB64",  "RGB4K", "RGB16M",  "Mono64", "RGB32KB", "RGB16MB"};
 
 constexpr std::array<uint8_t, 16> kBits = {1, 1, 2, 2, 2, 4, 4, 8, 6, 6, 12, 24, 6, 16, 24, 0};
 
@@ -35,30 +35,42 @@ std::optional<uint32_t> ColorTypeFromName(std::string_view name) {
   return std::nullopt;
 }
 
-unsigned BitsPerBulb(uint32_t colorType) { return colorType < kBits.size() ? kBits[colorType] : 1; }
+unsigned BitsPerBulb(uint32_t colorType) {
+  return colorType < kBits.size() ? kBits[colorType] : 1;
+}
 
 bool IsQuadType(uint32_t colorType) {
   return colorType == Q9_QUAD16 || colorType == Q9_QUAD256 || colorType == Q9_QUAD64K ||
          colorType == Q9_QUAD16M;
 }
 
-bool IsPackedType(uint32_t colorType) { return colorType == Q9_RGB32KB || colorType == Q9_RGB16MB; }
+bool IsPackedType(uint32_t colorType) {
+  return colorType == Q9_RGB32KB || colorType == Q9_RGB16MB;
+}
 
 std::string_view PixelTechName(uint32_t tech) {
   switch (tech) {
-    case Q9_PT_INCANDESCENT: return "Incandescent";
-    case Q9_PT_REFLECTIVE: return "Reflective";
-    case Q9_PT_LED: return "LED";
-    default: return "";
+    case Q9_PT_INCANDESCENT:
+      return "Incandescent";
+    case Q9_PT_REFLECTIVE:
+      return "Reflective";
+    case Q9_PT_LED:
+      return "LED";
+    default:
+      return "";
   }
 }
 
 std::string_view PixelTechShortName(uint32_t tech) {
   switch (tech) {
-    case Q9_PT_INCANDESCENT: return "Incand";
-    case Q9_PT_REFLECTIVE: return "Reflect";
-    case Q9_PT_LED: return "LED";
-    default: return "";
+    case Q9_PT_INCANDESCENT:
+      return "Incand";
+    case Q9_PT_REFLECTIVE:
+      return "Reflect";
+    case Q9_PT_LED:
+      return "LED";
+    default:
+      return "";
   }
 }
 

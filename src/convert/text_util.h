@@ -1,0 +1,19 @@
+#pragma once
+// Small text helpers for file names and messages.
+
+#include <cstdarg>
+#include <string>
+#include <string_view>
+
+namespace q9::convert {
+
+bool EqualsNoCase(std::string_view a, std::string_view b);
+std::string ToLower(std::string_view text);
+// The text after the last "/", or the whole path when it has none.
+std::string_view FileNameOf(std::string_view path);
+// The path up to, not including, its last "/"; the whole path when it has none.
+std::string_view DirectoryOf(std::string_view path);
+// printf-style formatting into a std::string, for the system's message texts.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace q9::convert
