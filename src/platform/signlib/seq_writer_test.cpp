@@ -58,6 +58,11 @@ TEST(CQ8SeqWriterTest, EveryKindSurvivesARoundTrip) {
   CQ8Seq seq;
   ASSERT_EQ(seq.OpenBuffer(std::move(bytes)), kQ8Ok);
   ASSERT_EQ(seq.GetNFrames(), std::size(cases));
+  unsigned rows = 0, columns = 0, color = 0;
+  seq.GetSeqStats(&rows, &columns, &color);
+  EXPECT_EQ(rows * 1000 + columns, 9017u);
+  EXPECT_EQ(color, unsigned(Q9_RGB4K));
+  // Records of 1,056 then 5 bytes in a row show that the padding is cleared.
   for (size_t i = 0; i < std::size(cases); ++i) {
     const auto& c = cases[i];
     SCOPED_TRACE(testing::Message() << "frame " << i + 1 << " kind " << c.kind);
@@ -223,7 +228,6 @@ TEST_F(CQ8SeqWriterFileTest, FailedWriteLeavesNothingBehind) {
   EXPECT_FALSE(w.Write((m_dir / "taken.seq").string()));
   EXPECT_EQ(Names(), std::vector<std::string>{"taken.seq"});
   EXPECT_TRUE(fs::is_directory(m_dir / "taken.seq" / "inside"));
-
 }
 
 }  // namespace
