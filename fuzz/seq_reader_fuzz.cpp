@@ -38,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (seq.GetFrBufPtr() != nullptr || seq.GetBulbPtr() != nullptr) __builtin_trap();
       continue;
     }
+    if (seq.GetFrBufPtr()[kQ8RecordSize] != 0) __builtin_trap();  // C-string guard
     sink = sink + Sum(seq.GetFrBufPtr(), kQ8RecordSize) + uint8_t(seq.GetFrameType());
     if (seq.IsGraphical()) {
       if (seq.GetBulbSize() != bulbSize || seq.GetBulbPtr() == nullptr) __builtin_trap();

@@ -56,7 +56,8 @@ class CQ8Seq {
   // Non-zero when the current frame carries bulb data (kinds 4 and 6).
   int IsGraphical() const;
   // The current frame's record, kQ8RecordSize bytes, zero-padded past the
-  // stored length; null without a current frame.
+  // stored length and followed by one more zero byte, so that a name read as
+  // a C string ends inside the buffer; null without a current frame.
   const uint8_t* GetFrBufPtr() const;
   // The current frame's bulb data; null and 0 unless it is graphical.
   const uint8_t* GetBulbPtr() const;
@@ -81,7 +82,7 @@ class CQ8Seq {
   unsigned m_columns = 0;
   unsigned m_colorType = 0;
   unsigned m_current = 0;  // 0: no current frame
-  std::array<uint8_t, kQ8RecordSize> m_record{};
+  std::array<uint8_t, kQ8RecordSize + 1> m_record{};
 };
 
 }  // namespace q9::platform

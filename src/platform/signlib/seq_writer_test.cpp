@@ -72,6 +72,7 @@ TEST(CQ8SeqWriterTest, EveryKindSurvivesARoundTrip) {
     std::vector<uint8_t> record = Pattern(c.recordLength, uint8_t(i));
     record.resize(kQ8RecordSize, 0);
     EXPECT_EQ(Bytes(seq.GetFrBufPtr(), kQ8RecordSize), record);
+    EXPECT_EQ(seq.GetFrBufPtr()[kQ8RecordSize], 0);  // C-string guard
     std::vector<uint8_t> bulbs;
     if (c.graphical)
       bulbs = c.withBulbs ? Pattern(bulbSize, uint8_t(i + 100)) : std::vector<uint8_t>(bulbSize, 0);
