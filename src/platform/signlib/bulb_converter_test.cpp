@@ -260,7 +260,7 @@ TEST(BulbConverterTest, LargerOffsetNeverGivesAHigherLevel) {
 
 // A picture built pixel by pixel: raw values are palette indices for 8 bits
 // and fewer, 5-5-5 words for 16 bits and 0xRRGGBB for 24 and 32 bits.
-struct PictureSpec {
+struct PictureRecipe {
   unsigned width;
   unsigned height;
   bool topDown;
@@ -270,24 +270,24 @@ struct PictureSpec {
   std::vector<uint32_t> raw;  // row by row from the top
 };
 
-Picture Build(const PictureSpec& spec) {
+Picture Build(const PictureRecipe& recipe) {
   Picture picture;
   StoreU32(&picture.header[0], 40);
-  StoreU32(&picture.header[4], spec.width);
-  StoreU32(&picture.header[8], spec.topDown ? uint32_t(-int32_t(spec.height)) : spec.height);
+  StoreU32(&picture.header[4], recipe.width);
+  StoreU32(&picture.header[8], recipe.topDown ? uint32_t(-int32_t(recipe.height)) : recipe.height);
   StoreU16(&picture.header[12], 1);
-  StoreU16(&picture.header[14], uint16_t(spec.bitsPerPixel));
-  StoreU32(&picture.header[32], spec.colorsUsed);
-  for (size_t i = 0; i < spec.table.size(); ++i) {
-    std::memcpy(&picture.header[40 + 4 * i], &spec.table[i], 4);
+  StoreU16(&picture.header[14], uint16_t(recipe.bitsPerPixel));
+  StoreU32(&picture.header[32], recipe.colorsUsed);
+  for (size_t i = 0; i < recipe.table.size(); ++i) {
+    std::memcpy(&picture.header[40 + 4 * i], &recipe.table[i], 4);
   }
-  const size_t stride = DibStride(spec.width, spec.bitsPerPixel);
-  picture.bits.assign(stride * spec.height, 0);
-  for (unsigned y = 0; y < spec.height; ++y) {
-    uint8_t* row = &picture.bits[(spec.topDown ? y : spec.height - 1 - y) * stride];
-    for (unsigned x = 0; x < spec.width; ++x) {
-      const uint32_t v = spec.raw[y * spec.width + x];
-      switch (spec.bitsPerPixel) {
+  const size_t stride = DibStride(recipe.width, recipe.bitsPerPixel);
+  picture.bits.assign(stride * recipe.height, 0);
+  for (unsigned y = 0; y < recipe.height; ++y) {
+    uint8_t* row = &picture.bits[(recipe.topDown ? y : recipe.height - 1 - y) * stride];
+    for (unsigned x = 0; x < recipe.width; ++x) {
+      const uint32_t v = recipe.raw[y * recipe.width + x];
+      switch (recipe.bitsPerPixel) {
         case 1:
           row[x / 8] |= uint8_t((v & 1) << (7 - x % 8));
           break;
@@ -320,57 +320,57 @@ uint8_t Expand5(unsigned v) {
   return uint8_t(v << 3 | v >> 2);
 }
 
-// The colour a picture built from spec shows at (x, y).
-RgbQuad Expected(const PictureSpec& spec, unsigned x, unsigned y) {
-  const uint32_t v = spec.raw[y * spec.width + x];
-  switch (spec.bitsPerPixel) {
+// The colour a picture built from recipe shows at (x, y).
+RgbQuad Expected(const PictureRecipe& recipe, unsigned x, unsigned y) {
+  const uint32_t v = recipe.raw[y * recipe.width + x];
+  switch (recipe.bitsPerPixel) {
     case 16:
       return Colour(Expand5(v >> 10 & 31), Expand5(v >> 5 & 31), Expand5(v & 31));
     case 24:
     case 32:
       return Colour(uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v));
     default:
-      return v < spec.table.size() ? spec.table[v] : RgbQuad{};
+      return v < recipe.table.size() ? recipe.table[v] : RgbQuad{};
   }
 }
 
-std::vector<PictureSpec> DepthCases() {
-  std::vector<PictureSpec> cases;
+std::vector<PictureRecipe> DepthCases() {
+  std::vector<PictureRecipe> cases;
   for (bool topDown : {false, true}) {
-    PictureSpec one{10, 3, topDown, 1, 0, {Colour(10, 20, 30), Colour(200, 150, 100)}, {}};
+    PictureRecipe one{10, 3, topDown, 1, 0, {Colour(10, 20, 30), Colour(200, 150, 100)}, {}};
     for (unsigned i = 0; i < 30; ++i) one.raw.push_back((i * i + i / 3) % 2);
     cases.push_back(one);
 
-    PictureSpec four{5, 4, topDown, 4, 0, {}, {}};
+    PictureRecipe four{5, 4, topDown, 4, 0, {}, {}};
     for (unsigned i = 0; i < 16; ++i)
       four.table.push_back(Colour(uint8_t(i * 16), uint8_t(255 - i * 16), uint8_t(i)));
     for (unsigned i = 0; i < 20; ++i) four.raw.push_back((i * 7) % 16);
     cases.push_back(four);
 
     // Five colours used: indices 5 and above have no entry and read black.
-    PictureSpec eight{7, 2, topDown, 8, 5, {}, {}};
+    PictureRecipe eight{7, 2, topDown, 8, 5, {}, {}};
     for (unsigned i = 0; i < 5; ++i)
       eight.table.push_back(Colour(uint8_t(50 * i), 7, uint8_t(255 - 50 * i)));
     for (unsigned i = 0; i < 14; ++i) eight.raw.push_back(i % 8);
     cases.push_back(eight);
 
     // Colours used 0 means a full table of 256.
-    PictureSpec full{16, 16, topDown, 8, 0, {}, {}};
+    PictureRecipe full{16, 16, topDown, 8, 0, {}, {}};
     for (unsigned i = 0; i < 256; ++i)
       full.table.push_back(Colour(uint8_t(i), uint8_t(i * 3), uint8_t(255 - i)));
     for (unsigned i = 0; i < 256; ++i) full.raw.push_back((i * 37) % 256);
     cases.push_back(full);
 
-    PictureSpec sixteen{32, 2, topDown, 16, 0, {}, {}};
+    PictureRecipe sixteen{32, 2, topDown, 16, 0, {}, {}};
     for (unsigned i = 0; i < 64; ++i)
       sixteen.raw.push_back((i % 32) << 10 | (31 - i % 32) << 5 | (i * 7 % 32) | (i & 1) << 15);
     cases.push_back(sixteen);
 
-    PictureSpec rgb{3, 3, topDown, 24, 0, {}, {}};
+    PictureRecipe rgb{3, 3, topDown, 24, 0, {}, {}};
     for (unsigned i = 0; i < 9; ++i) rgb.raw.push_back(0x102030u * (i + 1) ^ 0x00FF00u * (i & 1));
     cases.push_back(rgb);
 
-    PictureSpec rgbx{3, 3, topDown, 32, 0, {}, {}};
+    PictureRecipe rgbx{3, 3, topDown, 32, 0, {}, {}};
     rgbx.raw = rgb.raw;
     cases.push_back(rgbx);
   }
@@ -380,14 +380,14 @@ std::vector<PictureSpec> DepthCases() {
 // Each input depth, bottom-up and top-down, read into RGB16M, whose levels are
 // the picture's channels.
 TEST(BulbConverterTest, ReadsEverySupportedDepth) {
-  for (const PictureSpec& spec : DepthCases()) {
-    const Picture picture = Build(spec);
-    const auto bulbs = Read(picture, spec.height, spec.width, Q9_RGB16M);
-    for (unsigned y = 0; y < spec.height; ++y) {
-      for (unsigned x = 0; x < spec.width; ++x) {
-        const BulbPixel b = FirstBulb(bulbs, spec.height, spec.width, Q9_RGB16M, y, x);
-        ASSERT_EQ(Colour(b.red, b.green, b.blue), Expected(spec, x, y))
-            << spec.bitsPerPixel << " bits, top-down " << spec.topDown << " at " << x << "," << y;
+  for (const PictureRecipe& recipe : DepthCases()) {
+    const Picture picture = Build(recipe);
+    const auto bulbs = Read(picture, recipe.height, recipe.width, Q9_RGB16M);
+    for (unsigned y = 0; y < recipe.height; ++y) {
+      for (unsigned x = 0; x < recipe.width; ++x) {
+        const BulbPixel b = FirstBulb(bulbs, recipe.height, recipe.width, Q9_RGB16M, y, x);
+        ASSERT_EQ(Colour(b.red, b.green, b.blue), Expected(recipe, x, y))
+            << recipe.bitsPerPixel << " bits, top-down " << recipe.topDown << " at " << x << "," << y;
       }
     }
   }
@@ -395,11 +395,11 @@ TEST(BulbConverterTest, ReadsEverySupportedDepth) {
 
 // A 16-bit picture read into RGB32KB gives back its 5-bit channels exactly.
 TEST(BulbConverterTest, FiveBitChannelsSurvive) {
-  PictureSpec spec{32, 1, false, 16, 0, {}, {}};
-  for (unsigned i = 0; i < 32; ++i) spec.raw.push_back(i << 10 | (31 - i) << 5 | (i * 13 % 32));
-  const auto bulbs = Read(Build(spec), 1, 32, Q9_RGB32KB);
+  PictureRecipe recipe{32, 1, false, 16, 0, {}, {}};
+  for (unsigned i = 0; i < 32; ++i) recipe.raw.push_back(i << 10 | (31 - i) << 5 | (i * 13 % 32));
+  const auto bulbs = Read(Build(recipe), 1, 32, Q9_RGB32KB);
   for (unsigned x = 0; x < 32; ++x) {
-    EXPECT_EQ(LoadU16(&bulbs[2 * x]), spec.raw[x]) << x;
+    EXPECT_EQ(LoadU16(&bulbs[2 * x]), recipe.raw[x]) << x;
   }
 }
 
@@ -427,13 +427,13 @@ TEST(BulbConverterTest, PictureSmallerOrLargerThanTheSign) {
                         {9, 1, 3, 3, Q9_RGB16MB},
                         {5, 5, 5, 5, Q9_RGB16M}};
   for (const Case& c : cases) {
-    PictureSpec spec{c.width, c.height, false, 24, 0, {}, {}};
-    for (unsigned i = 0; i < c.width * c.height; ++i) spec.raw.push_back(0x010101u * (i + 1));
-    const auto bulbs = Read(Build(spec), c.rows, c.columns, c.type);  // prefilled with 0xCD
+    PictureRecipe recipe{c.width, c.height, false, 24, 0, {}, {}};
+    for (unsigned i = 0; i < c.width * c.height; ++i) recipe.raw.push_back(0x010101u * (i + 1));
+    const auto bulbs = Read(Build(recipe), c.rows, c.columns, c.type);  // prefilled with 0xCD
     for (unsigned y = 0; y < c.rows; ++y) {
       for (unsigned x = 0; x < c.columns; ++x) {
         const BulbPixel b = FirstBulb(bulbs, c.rows, c.columns, c.type, y, x);
-        const RgbQuad expected = (x < c.width && y < c.height) ? Expected(spec, x, y) : RgbQuad{};
+        const RgbQuad expected = (x < c.width && y < c.height) ? Expected(recipe, x, y) : RgbQuad{};
         ASSERT_EQ(Colour(b.red, b.green, b.blue), expected)
             << c.width << "x" << c.height << " onto " << c.columns << "x" << c.rows << " at " << x
             << "," << y;
@@ -511,9 +511,9 @@ TEST(BulbConverterTest, ConvDIB2BulbEnhRefusesWithoutWriting) {
   const unsigned rows = 4, columns = 6;
   const uint32_t type = Q9_RGB16MB;
   const uint32_t bulbSize = uint32_t(BulbDataSize(rows, columns, type));
-  PictureSpec spec{6, 4, false, 8, 0, {}, std::vector<uint32_t>(24, 1)};
-  spec.table.assign(256, Colour(1, 2, 3));
-  const Picture valid = Build(spec);
+  PictureRecipe recipe{6, 4, false, 8, 0, {}, std::vector<uint32_t>(24, 1)};
+  recipe.table.assign(256, Colour(1, 2, 3));
+  const Picture valid = Build(recipe);
   const uint32_t bitsSize = uint32_t(valid.bits.size());  // 6 bytes a row padded to 8
   struct Case {
     const char* name;
