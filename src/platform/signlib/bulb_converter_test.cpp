@@ -387,7 +387,8 @@ TEST(BulbConverterTest, ReadsEverySupportedDepth) {
       for (unsigned x = 0; x < recipe.width; ++x) {
         const BulbPixel b = FirstBulb(bulbs, recipe.height, recipe.width, Q9_RGB16M, y, x);
         ASSERT_EQ(Colour(b.red, b.green, b.blue), Expected(recipe, x, y))
-            << recipe.bitsPerPixel << " bits, top-down " << recipe.topDown << " at " << x << "," << y;
+            << recipe.bitsPerPixel << " bits, top-down " << recipe.topDown << " at " << x << ","
+            << y;
       }
     }
   }

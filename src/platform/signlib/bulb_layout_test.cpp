@@ -130,24 +130,6 @@ TEST(BulbLayoutTest, PlaneValueMapping) {
   }
 }
 
-TEST(BulbLayoutTest, QuadBulbReadsOnlyItsPlaceChannel) {
-  const BulbLayout layout = MakeBulbLayout(4, 4, Q9_QUAD64K);
-  std::vector<uint8_t> buffer(layout.totalSize, 0);
-  const BulbPixel all{7, 7, 7, 7};
-  struct Case {
-    unsigned row, column;
-    BulbPixel expected;
-  };
-  const Case cases[] = {{0, 0, {0, 0, 7, 0}}, {1, 0, {0, 7, 0, 0}}, {0, 1, {7, 0, 0, 0}},
-                        {1, 1, {0, 0, 0, 7}}, {2, 2, {0, 0, 7, 0}}, {3, 3, {0, 0, 0, 7}}};
-  for (const Case& c : cases) {
-    ASSERT_EQ(SetBulbPixel(layout, c.row, c.column, buffer.data(), all), 0);
-    BulbPixel read;
-    ASSERT_EQ(GetBulbPixel(layout, c.row, c.column, buffer.data(), read), 0);
-    EXPECT_EQ(read, c.expected) << c.row << "," << c.column;
-  }
-}
-
 // Packed rows are addressed without padding: with 3 columns of RGB32KB the
 // second row starts at byte 6, although the size rule pads rows to 8 bytes.
 TEST(BulbLayoutTest, PackedBulbsUseUnpaddedRows) {

@@ -66,38 +66,5 @@ TEST(SignTypesTest, BulbDataSizeFollowsTheSizeRule) {
   }
 }
 
-TEST(SignTypesTest, NamesBitsAndKindsOfColourTypes) {
-  struct Row {
-    uint32_t type;
-    const char* name;
-    unsigned bits;
-    bool quad;
-    bool packed;
-  };
-  const Row rows[] = {
-      {0, "Mono1", 1, false, false},    {1, "Quad16", 1, true, false},
-      {2, "Tri3", 2, false, false},     {3, "Quad256", 2, true, false},
-      {4, "Mono4", 2, false, false},    {5, "Quad64K", 4, true, false},
-      {6, "Mono16", 4, false, false},   {7, "Tri256", 8, false, false},
-      {8, "Quad16M", 6, true, false},   {9, "RGB64", 6, false, false},
-      {10, "RGB4K", 12, false, false},  {11, "RGB16M", 24, false, false},
-      {12, "Mono64", 6, false, false},  {13, "RGB32KB", 16, false, true},
-      {14, "RGB16MB", 24, false, true}, {15, "", 0, false, false},
-      {16, "", 1, false, false},
-  };
-  for (const Row& r : rows) {
-    EXPECT_EQ(ColorTypeName(r.type), r.name) << r.type;
-    EXPECT_EQ(BitsPerBulb(r.type), r.bits) << r.type;
-    EXPECT_EQ(IsQuadType(r.type), r.quad) << r.type;
-    EXPECT_EQ(IsPackedType(r.type), r.packed) << r.type;
-    if (*r.name != '\0') {
-      EXPECT_EQ(ColorTypeFromName(r.name), r.type);
-    }
-  }
-  EXPECT_EQ(ColorTypeFromName("rgb16mb"), Q9_RGB16MB);
-  EXPECT_EQ(ColorTypeFromName("RGB16"), std::nullopt);
-  EXPECT_EQ(ColorTypeFromName(""), std::nullopt);
-}
-
 }  // namespace
 }  // namespace q9::platform
