@@ -113,12 +113,6 @@ const ConvertCase kCases[] = {
                  (BulbPixel{five(s.blue), five(s.green), five(s.red), 0}))
            << row << "," << column;
      }},
-    {"Mono4 onto Mono64 halved", 32, 8, pf::Q9_MONO4, 16, 4, pf::Q9_MONO64, false,
-     [](const BulbLayout& src, const std::vector<uint8_t>& source, const BulbLayout& dst,
-        const std::vector<uint8_t>& result, unsigned row, unsigned column) {
-       ASSERT_EQ(At(dst, result, row, column).red, At(src, source, row * 2, column * 2).red * 21)
-           << row << "," << column;
-     }},
     {"Quad16 onto Mono1, quad flag, same size: the extra bulb shows white", 6, 4, pf::Q9_QUAD16, 6,
      4, pf::Q9_MONO1, true,
      [](const BulbLayout& src, const std::vector<uint8_t>& source, const BulbLayout& dst,

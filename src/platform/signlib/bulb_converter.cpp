@@ -49,46 +49,6 @@
 namespace q9::platform {
 namespace {
 
-enum class Scheme { Mono, Quad, Colour };
-
-struct TypeMapping {
-  Scheme scheme;
-  unsigned maxLevel;
-};
-
-TypeMapping MappingOf(uint32_t colorType) {
-  switch (colorType) {
-    case Q9_MONO1:
-      return {Scheme::Mono, 1};
-    case Q9_MONO4:
-      return {Scheme::Mono, 3};
-    case Q9_MONO16:
-      return {Scheme::Mono, 15};
-    case Q9_MONO64:
-      return {Scheme::Mono, 63};
-    case Q9_QUAD16:
-      return {Scheme::Quad, 1};
-    case Q9_QUAD256:
-      return {Scheme::Quad, 3};
-    case Q9_QUAD64K:
-      return {Scheme::Quad, 15};
-    case Q9_QUAD16M:
-      return {Scheme::Quad, 63};
-    case Q9_TRI3:
-      return {Scheme::Colour, 1};
-    case Q9_TRI256:
-      return {Scheme::Colour, 15};
-    case Q9_RGB64:
-      return {Scheme::Colour, 3};
-    case Q9_RGB4K:
-      return {Scheme::Colour, 15};
-    case Q9_RGB32KB:
-      return {Scheme::Colour, 31};
-    default:
-      return {Scheme::Colour, 255};  // RGB16M, RGB16MB
-  }
-}
-
 using ByteTable = std::array<uint8_t, 256>;
 
 // Level L (0..M) to picture intensity.
@@ -247,8 +207,8 @@ int Bulb2DIB(const uint8_t* bulbs, uint32_t bulbSize, unsigned rows, unsigned co
   if (bulbSize < layout.totalSize || bitsSize < imageSize) return kBulbCvBufferTooSmall;
 
   WritePictureHeader(headerBlock, columns, rows, uint32_t(imageSize));
-  const TypeMapping mapping = MappingOf(colorType);
-  const ByteTable intensity = IntensityTable(mapping.maxLevel);
+  const BulbKind kind = BulbKindOf(colorType);
+  const ByteTable intensity = IntensityTable(BulbLevelMax(colorType));
   for (unsigned y = 0; y < rows; ++y) {
     uint8_t* out = bits + (rows - 1 - y) * stride;  // bottom-up
     for (unsigned x = 0; x < columns; ++x, out += 3) {
@@ -257,9 +217,9 @@ int Bulb2DIB(const uint8_t* bulbs, uint32_t bulbSize, unsigned rows, unsigned co
       uint8_t red = intensity[bulb.red];
       uint8_t green = intensity[bulb.green];
       uint8_t blue = intensity[bulb.blue];
-      if (mapping.scheme == Scheme::Mono) {
+      if (kind == BulbKind::Mono) {
         green = blue = red;
-      } else if (mapping.scheme == Scheme::Quad && QuadPlaceOf(y, x) == QuadPlace::Extra) {
+      } else if (kind == BulbKind::Quad && QuadPlaceOf(y, x) == QuadPlace::Extra) {
         red = green = blue = intensity[bulb.extra];
       }
       out[0] = blue;
@@ -298,8 +258,8 @@ int ConvDIB2BulbEnh(const uint8_t* header, const uint8_t* bits, uint32_t bitsSiz
   const ByteTable offsetGreen = OffsetTable(green);
   const ByteTable offsetBlue = OffsetTable(blue);
   const ByteTable offsetWhite = OffsetTable(white);
-  const TypeMapping mapping = MappingOf(colorType);
-  const ByteTable level = LevelTable(mapping.maxLevel);
+  const bool mono = BulbKindOf(colorType) == BulbKind::Mono;
+  const ByteTable level = LevelTable(BulbLevelMax(colorType));
 
   std::memset(bulbs, 0, layout.totalSize);
   for (uint32_t y = 0; y < usedRows; ++y) {
@@ -313,7 +273,7 @@ int ConvDIB2BulbEnh(const uint8_t* header, const uint8_t* bits, uint32_t bitsSiz
       // SetBulbPixel takes from these the channels the colour type and the
       // quad place use.
       BulbPixel bulb;
-      bulb.red = mapping.scheme == Scheme::Mono ? w : level[r];
+      bulb.red = mono ? w : level[r];
       bulb.green = level[g];
       bulb.blue = level[b];
       bulb.extra = w;

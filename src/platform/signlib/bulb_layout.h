@@ -40,6 +40,17 @@ struct BulbPixel {
 };
 static_assert(sizeof(BulbPixel) == 4);
 
+// What a bulb of a colour type stands for: one grey level (mono), one level
+// of the channel of its place in a 2 x 2 quad (quad), or a level per colour
+// channel (colour). None for types without bulb values (15 and above).
+enum class BulbKind { None, Mono, Quad, Colour };
+BulbKind BulbKindOf(uint32_t colorType);
+
+// The highest level one channel of a bulb holds: 1, 3, 15, 63 for Mono1 to
+// Mono64 and Quad16 to Quad16M, 1 Tri3, 15 Tri256, 3 RGB64, 15 RGB4K,
+// 255 RGB16M, 31 RGB32KB, 255 RGB16MB; 0 for types without bulb values.
+unsigned BulbLevelMax(uint32_t colorType);
+
 // The largest number of bulbs (rows x columns) the bulb code accepts. It keeps
 // every size, also the 24-bit preview picture, well inside 32 bits, and far
 // above any real sign (4096 x 4096).
