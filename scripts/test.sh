@@ -33,7 +33,7 @@ if [ "${#fuzzers[@]}" -gt 0 ]; then
   ninja -C build-fuzz "${fuzzers[@]}"
   for name in "${fuzzers[@]}"; do
     work="$(mktemp -d)"
-    cp -r "fuzz/corpus/$name/." "$work/" 2>/dev/null || true
+    cp -r "fuzz/corpus/${name%_fuzz}/." "$work/" 2>/dev/null || true
     echo "-- $name"
     (cd "$work" && "$OLDPWD/build-fuzz/fuzz/$name" -max_total_time="$FUZZ_SECONDS" \
         -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$work")
