@@ -49,19 +49,5 @@ TEST(TxdRecordTest, NameAndTextStayInsideTheirFields) {
   }
 }
 
-TEST(RecordFieldsTest, LittleEndianAtTheirOffsets) {
-  tag_Q9_GRP_HDR hdr;
-  hdr.SetU32(tag_Q9_GRP_HDR::kHoldTime, 0x01020304);
-  hdr.SetU16(tag_Q9_GRP_HDR::kFrameNumber, 0xA1B2);
-  EXPECT_EQ(hdr.bytes[34], 0x04);
-  EXPECT_EQ(hdr.bytes[37], 0x01);
-  EXPECT_EQ(hdr.bytes[0], 0xB2);
-  EXPECT_EQ(hdr.bytes[1], 0xA1);
-  tag_Q9_DATA_HDR data;
-  StoreU16(data.Entry(511) + tag_Q9_DATA_HDR::kEntryValue40, 0xBEEF);
-  EXPECT_EQ(data.bytes[976 + 511 * 64 + 40], 0xEF);
-  EXPECT_EQ(data.Entry(0), data.Bytes() + 976);
-}
-
 }  // namespace
 }  // namespace q9::platform

@@ -42,6 +42,10 @@ bool ReadIncFields(std::span<const uint8_t> payload, size_t index, Sq9Frame& fra
   if (count > kSq9IncMaxFields)
     return Fail(error, label + ": " + std::to_string(count) + " fields, at most " +
                            std::to_string(kSq9IncMaxFields) + " allowed");
+  // Each field takes at least its 4-byte head: no more fields than that fit.
+  if (size_t(count) * kSq9IncFieldHeader > in.Remaining())
+    return Fail(error, label + ": " + std::to_string(count) + " fields do not fit in " +
+                           std::to_string(payload.size()) + " bytes");
   frame.fields.resize(count);
   for (uint16_t i = 0; i < count; ++i) {
     const std::string field = label + " field " + std::to_string(i);

@@ -264,6 +264,7 @@ TEST_F(Sq9ReaderTest, DamagedFieldsAreNamed) {
       {inc + 8, u16(17), "17 fields, at most 16"},
       {inc + 8, u16(1), "bytes after the last field"},
       {inc + 8, u16(3), "field 2: truncated"},
+      {inc + 8, u16(7), "7 fields do not fit in 25 bytes"},
       {inc + 10, {2}, "enabled flag 2"},
       {inc + 11, {1}, "reserved byte"},
       {inc + 12, u16(600), "path of 600 bytes"},
