@@ -52,7 +52,8 @@ struct Sq9Contents {
   std::vector<Sq9Frame> frames;  // frame 0 first
 };
 
-// A whole file. On false, out is unspecified and error says what is wrong.
+// A whole file. On false, out holds partial contents to be ignored and error
+// says what is wrong.
 bool ReadSq9(std::span<const uint8_t> bytes, Sq9Contents& out, std::string& error);
 bool ReadSq9File(const std::string& path, Sq9Contents& out, std::string& error);
 
