@@ -140,10 +140,13 @@ int Halftone(Bitmap& bitmap, int type, int angle) {
       const double u = c * (x + 0.5) + s * (y + 0.5), v = -s * (x + 0.5) + c * (y + 0.5);
       int threshold = 0;  // 1..255: a pixel at least this bright stays white
       if (type == 0) {
-        // Round dots grow from the cell centres as the picture darkens.
+        // Dots grow from the cell centres as the picture darkens; the
+        // cosine spot function covers half the cell at middle grey.
         const double fu = u / kCell - std::floor(u / kCell) - 0.5;
         const double fv = v / kCell - std::floor(v / kCell) - 0.5;
-        threshold = 1 + int((1.0 - (fu * fu + fv * fv) * 2.0) * 254.0);
+        const double spot =
+            (std::cos(2.0 * std::numbers::pi * fu) + std::cos(2.0 * std::numbers::pi * fv)) / 2.0;
+        threshold = 1 + int((spot + 1.0) / 2.0 * 254.0);
       } else {
         const int i = int(std::floor(u)) & 7, j = int(std::floor(v)) & 7;
         threshold = 1 + (kBayer[j][i] * 254 + 31) / 63;

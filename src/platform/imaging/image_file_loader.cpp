@@ -86,7 +86,8 @@ std::string ChooseCoder(std::span<const uint8_t> data, std::string_view hint, st
 
 std::string Describe(const MagickCore::ExceptionInfo* e) {
   // Some coders give up without saying why.
-  std::string text = e->reason ? e->reason : "cannot decode the image (damaged, cut off or too large)";
+  std::string text =
+      e->reason ? e->reason : "cannot decode the image (damaged, cut off or too large)";
   if (e->description && *e->description) text += std::string(" (") + e->description + ")";
   return text;
 }
