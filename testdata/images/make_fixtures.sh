@@ -24,6 +24,12 @@ convert quad.png -scale '768x512!' pcd:quad.pcd
 # Two images: the loader takes the first (the quadrants), not the black one.
 convert quad.png \( -size 16x12 xc:black \) -strip quad_two.gif
 
+# Colour spaces the loader converts: CMYK, 8-bit grey, and transparency
+# (laid on white).
+convert quad.png -strip -colorspace CMYK -quality 95 -sampling-factor 1x1 quad_cmyk.jpg
+convert -size 8x6 xc:gray20 -size 8x6 xc:gray80 +append \( -size 8x6 xc:gray40 -size 8x6 xc:white +append \) -append -strip grey.png
+convert -size 16x12 xc:none -fill red -draw "rectangle 8,0 15,11" -strip alpha.png
+
 # Cut-off copies: headers intact, pixel data missing.
 head -c 60 quad.png >truncated.png
 head -c 300 quad.jpg >truncated.jpg

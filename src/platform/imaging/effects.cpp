@@ -39,28 +39,35 @@ int AverageFilter(Bitmap& bitmap, int size) {
   const int radius = size / 2;  // an even size acts as the next odd one
   const int n = 2 * radius + 1;
   const int w = bitmap.Width(), h = bitmap.Height();
-  // Separable box sums, edges repeated: rows into `across`, then columns.
-  std::vector<uint16_t> across(size_t(w) * size_t(h) * 3);
-  for (int y = 0; y < h; ++y) {
-    const uint8_t* p = bitmap.Row(y);
-    uint16_t* a = across.data() + size_t(y) * size_t(w) * 3;
+  const Bitmap src = bitmap;
+  Bitmap out = Bitmap::Create(w, h, 24);
+  if (!out.HasData()) return kImagingFailure;
+  // Box sums with edges repeated: each source row summed across once into a
+  // ring of n rows, then n ring rows summed down for each output row.
+  const size_t values = size_t(w) * 3;
+  std::vector<uint16_t> ring(values * size_t(n));
+  auto sumAcross = [&](int y, uint16_t* a) {
+    const uint8_t* p = src.Row(std::clamp(y, 0, h - 1));
     for (int x = 0; x < w; ++x)
       for (int c = 0; c < 3; ++c) {
         int s = 0;
         for (int k = -radius; k <= radius; ++k) s += p[3 * std::clamp(x + k, 0, w - 1) + c];
         a[3 * x + c] = uint16_t(s);
       }
-  }
+  };
+  auto slot = [&](int y) { return ring.data() + size_t((y % n + n) % n) * values; };
+  for (int y = -radius; y < radius; ++y) sumAcross(y, slot(y));
   const int area = n * n;
   for (int y = 0; y < h; ++y) {
-    uint8_t* o = bitmap.MutableRow(y);
-    for (int i = 0; i < 3 * w; ++i) {
+    sumAcross(y + radius, slot(y + radius));
+    uint8_t* o = out.MutableRow(y);
+    for (size_t i = 0; i < values; ++i) {
       int s = 0;
-      for (int k = -radius; k <= radius; ++k)
-        s += across[size_t(std::clamp(y + k, 0, h - 1)) * size_t(w) * 3 + size_t(i)];
+      for (int k = 0; k < n; ++k) s += ring[size_t(k) * values + i];
       o[i] = uint8_t((s + area / 2) / area);
     }
   }
+  bitmap = std::move(out);
   return kImagingSuccess;
 }
 

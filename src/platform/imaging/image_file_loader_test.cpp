@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -49,24 +52,29 @@ TEST_P(LoadFileReadable, LoadsAt24BitsWithSizeAndColours) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, LoadFileReadable,
-    ::testing::Values(Readable{"quad.bmp", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad8.bmp", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad.jpg", 16, 12, 8, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad.jpeg", 16, 12, 8, kRed, kGreen, kBlue, kWhite},
-                      Readable{"jpeg_named.bmp", 16, 12, 8, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad.tga", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad.wpg", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad.eps", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
-                      // Photo CD stores colours as luma and chroma: close, not exact.
-                      Readable{"quad.pcd", 768, 512, 70, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad.pcx", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad.dib", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad.psd", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad.mac", 576, 720, 0, kBlack, kWhite, kWhite, kWhite},
-                      Readable{"quad.pct", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
-                      Readable{"quad.png", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
-                      // Two images: the first is taken.
-                      Readable{"quad_two.gif", 16, 12, 0, kRed, kGreen, kBlue, kWhite}),
+    ::testing::Values(
+        Readable{"quad.bmp", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad8.bmp", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad.jpg", 16, 12, 8, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad.jpeg", 16, 12, 8, kRed, kGreen, kBlue, kWhite},
+        Readable{"jpeg_named.bmp", 16, 12, 8, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad.tga", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad.wpg", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad.eps", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
+        // Photo CD stores colours as luma and chroma: close, not exact.
+        Readable{"quad.pcd", 768, 512, 70, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad.pcx", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad.dib", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad.psd", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad.mac", 576, 720, 0, kBlack, kWhite, kWhite, kWhite},
+        Readable{"quad.pct", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
+        Readable{"quad.png", 16, 12, 0, kRed, kGreen, kBlue, kWhite},
+        // Converted to sRGB, grey and laid on white.
+        Readable{"quad_cmyk.jpg", 16, 12, 8, kRed, kGreen, kBlue, kWhite},
+        Readable{"grey.png", 16, 12, 0, {51, 51, 51}, {204, 204, 204}, {102, 102, 102}, kWhite},
+        Readable{"alpha.png", 16, 12, 0, kWhite, kRed, kWhite, kRed},
+        // Two images: the first is taken.
+        Readable{"quad_two.gif", 16, 12, 0, kRed, kGreen, kBlue, kWhite}),
     [](const auto& info) {
       std::string name = info.param.file;
       for (char& c : name)
@@ -123,6 +131,23 @@ TEST(LoadFile, NullErrorPointerIsAllowed) {
   Bitmap b;
   EXPECT_EQ(LoadFile(kDir + "junk.cmp", b, nullptr), kImagingFailure);
   EXPECT_EQ(LoadFile(kDir + "quad.png", b, nullptr), kImagingSuccess);
+}
+
+// Names are never read as ImageMagick syntax ("format:", "[frame]", "@list"):
+// such a file loads by its content like any other.
+TEST(LoadFile, OddNamesAreJustNames) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("q9_imaging_names_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  for (const char* name : {"svg:quad[3].bmp", "@quad.png", "quad.png[0]", "~quad.tga.jpg"}) {
+    std::filesystem::copy_file(kDir + "quad.png", dir / name,
+                               std::filesystem::copy_options::overwrite_existing);
+    Bitmap b;
+    std::string error;
+    EXPECT_EQ(LoadFile((dir / name).string(), b, &error), kImagingSuccess) << name << ": " << error;
+    EXPECT_EQ(b.Width(), 16) << name;
+  }
+  std::filesystem::remove_all(dir);
 }
 
 // Formats without a signature need the hint; with it they load from memory.
