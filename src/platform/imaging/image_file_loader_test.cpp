@@ -31,6 +31,7 @@ struct Readable {
   int width, height;
   int tolerance;
   Rgb topLeft, topRight, bottomLeft, bottomRight;  // the quadrants' centres
+  friend void PrintTo(const Readable& r, std::ostream* os) { *os << r.file; }
 };
 
 class LoadFileReadable : public ::testing::TestWithParam<Readable> {};
@@ -85,6 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct Refused {
   const char* file;
   const char* reasonPart;  // a piece of the error text
+  friend void PrintTo(const Refused& r, std::ostream* os) { *os << r.file; }
 };
 
 class LoadFileRefused : public ::testing::TestWithParam<Refused> {};

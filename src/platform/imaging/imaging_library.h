@@ -6,7 +6,8 @@
 //
 // Conventions:
 // - Operations that can fail return kImagingSuccess (1) or kImagingFailure
-//   (0). A failed operation leaves its bitmap unchanged.
+//   (0). A failed operation leaves the picture as it was (at most converted
+//   to 24 bits, when the failure came after that step).
 // - They fail on a bitmap without data, on a parameter outside the range given
 //   below, and when a result would exceed kMaxBitmapPixels.
 // - Colour operations work at 24 bits per pixel: a bitmap of another depth is
@@ -33,7 +34,8 @@ constexpr int kImagingFailure = 0;
 // ---- Start-up -------------------------------------------------------------
 
 // Starts ImageMagick once for the whole program: one worker thread, resource
-// limits (16,384 pixels wide or high, 64 M pixels, no disk cache), and the
+// limits (16,384 pixels wide or high, 64 M pixels, no disk cache; a system
+// policy's lower limits win, which on Debian leaves about 32 M pixels), and the
 // program's own security policy (raster coders only; EPS through Ghostscript
 // allowed, other PostScript, PDF, vector, text and network coders refused).
 // Safe to call more than once and from several threads; the operations below
@@ -72,9 +74,9 @@ int ResizeBitmap(Bitmap& bitmap, int width, int height, int flags);
 // along one that keeps its size. A uniform picture stays exactly uniform.
 int FitBitmap(Bitmap& bitmap, int width, int height);
 
-// Packed device-independent bitmap: a 40-byte header (colours-used set to the
-// palette size at 8 bits and fewer, 0 otherwise; image size filled in), the
-// colour table, then the bottom-up bits, in one buffer.
+// Packed device-independent bitmap: a 40-byte header (colours-used 2^bits at
+// 8 bits and fewer, the palette padded with black, 0 otherwise; image size
+// filled in), the colour table, then the bottom-up bits, in one buffer.
 int BitmapToPacked(const Bitmap& bitmap, std::vector<uint8_t>& packed);
 // From a packed bitmap in one buffer. Checked: header size of at least 40
 // bytes, one plane, no compression, width 1 and up, height not 0 (negative:
@@ -155,7 +157,8 @@ int Mosaic(Bitmap& bitmap, int tile);
 // size 3..11 (an even size acts as the next odd one): mean of the size x size
 // neighbourhood, edges repeated.
 int AverageFilter(Bitmap& bitmap, int size);
-// size 3..11: median of the size x size neighbourhood (ImageMagick).
+// size 3..11 (even: the next odd size): median of the size x size
+// neighbourhood (ImageMagick).
 int MedianFilter(Bitmap& bitmap, int size);
 // change -1000..1000: above 0 an unsharp mask of amount change / 500 (sigma
 // 1), below 0 a Gaussian blur of sigma 2 * -change / 1000 (ImageMagick).
@@ -179,8 +182,8 @@ constexpr int kFilterLaplacianFirst = 16;  // 16..21: 1, 2, 3, diagonal, horizon
 constexpr int kFilterSobelFirst = 22;      // 22 horizontal, 23 vertical
 constexpr int kFilterPrewittFirst = 24;    // 24 horizontal, 25 vertical
 constexpr int kFilterShiftDiffFirst = 26;  // 26..28: diagonal, horizontal, vertical
-constexpr int kFilterLineSegmentFirst =
-    29;  // 29..32: horizontal, vertical, left-to-right, right-to-left
+// 29..32: horizontal, vertical, left-to-right (rising), right-to-left (falling).
+constexpr int kFilterLineSegmentFirst = 29;
 constexpr int kFilterLast = 32;
 int SpatialFilter(Bitmap& bitmap, int predefinedFilter);
 
