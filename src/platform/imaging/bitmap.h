@@ -13,6 +13,10 @@
 
 namespace q9::platform {
 
+// No picture may hold more pixels than this (8192 x 8192): a file or a packed
+// bitmap that asks for more fails instead of exhausting memory.
+constexpr uint64_t kMaxBitmapPixels = uint64_t(64) * 1024 * 1024;
+
 class Bitmap {
  public:
   // An empty handle: no pixel data, 1 x 1 at 1 bit per pixel.
@@ -20,8 +24,15 @@ class Bitmap {
 
   // A zeroed (black) picture. Depths 1, 4, 8, 16, 24 and 32 are accepted;
   // 8 bits and fewer get a grey-scale palette of 2^bits entries.
-  // Width or height 0 gives an empty handle of that depth.
+  // Width or height 0 gives an empty handle of that depth. Any other depth,
+  // a negative size, more than kMaxBitmapPixels pixels or a failed allocation
+  // gives an empty 0 x 0 handle (HasData() false).
   static Bitmap Create(int width, int height, int bitsPerPixel);
+
+  static bool IsSupportedDepth(int bitsPerPixel) {
+    return bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 || bitsPerPixel == 16 ||
+           bitsPerPixel == 24 || bitsPerPixel == 32;
+  }
 
   // Drops the pixels and makes this an empty handle of the given size and
   // depth (the imaging library's "initialise": 0, 0, 0 or 0, 0, 24).
@@ -45,6 +56,14 @@ class Bitmap {
 
   const std::vector<RgbQuad>& Palette() const { return m_palette; }
   void SetPalette(std::vector<RgbQuad> palette) { m_palette = std::move(palette); }
+
+  // One pixel, (0, 0) at the top left; the caller keeps x and y inside the
+  // picture. The raw value is the palette index at 8 bits and fewer, the
+  // 5-5-5 word at 16 bits, and blue | green << 8 | red << 16 at 24 and 32.
+  uint32_t PixelValue(int x, int y) const;
+  void SetPixelValue(int x, int y, uint32_t value);
+  // The pixel's colour; an index past the palette reads as black.
+  RgbQuad PixelColour(int x, int y) const;
 
   // True when both handles share the same pixel storage (no copy was made).
   bool SharesPixelsWith(const Bitmap& other) const {

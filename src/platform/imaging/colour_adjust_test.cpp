@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include "platform/imaging/imaging_library.h"
+#include "platform/imaging/test_pictures.h"
+
+namespace q9::platform {
+namespace {
+
+using test::At;
+using test::MakePicture;
+using test::Rgb;
+using test::SamePixels;
+using test::Uniform;
+
+// Colours spread over the cube, so every table entry region is visited.
+Bitmap Varied(int w, int h) {
+  return MakePicture(w, h, [](int x, int y) {
+    return Rgb{(x * 37 + y * 11) % 256, (x * 5 + y * 71) % 256, (x * 113 + y * 3) % 256};
+  });
+}
+
+struct Op {
+  const char* name;
+  std::function<int(Bitmap&, int)> run;
+};
+
+const Op kAdjustments[] = {
+    {"brightness", ChangeBrightness},  {"contrast", ChangeContrast},
+    {"saturation", ChangeSaturation},  {"hue", ChangeHue},
+    {"histo-contrast", HistoContrast},
+};
+
+TEST(Adjustments, ZeroIsTheIdentity) {
+  const Bitmap original = Varied(37, 23);
+  for (const Op& op : kAdjustments) {
+    Bitmap b = original;
+    ASSERT_EQ(op.run(b, 0), kImagingSuccess) << op.name;
+    EXPECT_TRUE(SamePixels(b, original)) << op.name;
+  }
+  Bitmap g = original;
+  ASSERT_EQ(GammaCorrect(g, 100), kImagingSuccess);
+  EXPECT_TRUE(SamePixels(g, original));
+}
+
+TEST(Adjustments, OutOfRangeFailsAndLeavesThePicture) {
+  const Bitmap original = Varied(4, 4);
+  const std::pair<const Op*, int> cases[] = {{&kAdjustments[0], 1001}, {&kAdjustments[0], -1001},
+                                             {&kAdjustments[1], 1001}, {&kAdjustments[2], -1001},
+                                             {&kAdjustments[3], 181},  {&kAdjustments[3], -181},
+                                             {&kAdjustments[4], 2000}};
+  for (const auto& [op, value] : cases) {
+    Bitmap b = original;
+    EXPECT_EQ(op->run(b, value), kImagingFailure) << op->name << " " << value;
+    EXPECT_TRUE(SamePixels(b, original)) << op->name;
+  }
+  Bitmap g = original;
+  EXPECT_EQ(GammaCorrect(g, 0), kImagingFailure);
+  Bitmap empty;
+  EXPECT_EQ(ChangeBrightness(empty, 10), kImagingFailure);
+}
+
+struct PixelCase {
+  const char* name;
+  std::function<int(Bitmap&)> run;
+  Rgb in, out;
+};
+
+TEST(Adjustments, KnownPixels) {
+  const PixelCase cases[] = {
+      {"brightness +1000",
+       [](Bitmap& b) { return ChangeBrightness(b, 1000); },
+       {0, 100, 255},
+       {255, 255, 255}},
+      {"brightness -1000",
+       [](Bitmap& b) { return ChangeBrightness(b, -1000); },
+       {0, 100, 255},
+       {0, 0, 0}},
+      {"brightness +500 adds 127",
+       [](Bitmap& b) { return ChangeBrightness(b, 500); },
+       {0, 100, 200},
+       {127, 227, 255}},
+      {"brightness -984 (slider 1)",
+       [](Bitmap& b) { return ChangeBrightness(b, -984); },
+       {250, 251, 255},
+       {0, 1, 5}},
+      {"contrast -1000 is flat grey",
+       [](Bitmap& b) { return ChangeContrast(b, -1000); },
+       {0, 90, 255},
+       {128, 128, 128}},
+      {"contrast +1000 thresholds",
+       [](Bitmap& b) { return ChangeContrast(b, 1000); },
+       {127, 128, 129},
+       {0, 128, 255}},
+      {"contrast +500 doubles",
+       [](Bitmap& b) { return ChangeContrast(b, 500); },
+       {100, 128, 150},
+       {72, 128, 172}},
+      {"contrast -500 halves",
+       [](Bitmap& b) { return ChangeContrast(b, -500); },
+       {100, 128, 150},
+       {114, 128, 139}},
+      {"saturation -1000 is grey",
+       [](Bitmap& b) { return ChangeSaturation(b, -1000); },
+       {255, 0, 0},
+       {77, 77, 77}},
+      {"saturation +1000 doubles chroma",
+       [](Bitmap& b) { return ChangeSaturation(b, 1000); },
+       {200, 100, 100},
+       {255, 70, 70}},
+      {"hue 180 of red", [](Bitmap& b) { return ChangeHue(b, 180); }, {255, 0, 0}, {0, 170, 170}},
+      {"hue 120 red to green",
+       [](Bitmap& b) { return ChangeHue(b, 120); },
+       {255, 0, 0},
+       {0, 255, 0}},
+      {"hue -120 red to blue",
+       [](Bitmap& b) { return ChangeHue(b, -120); },
+       {255, 0, 0},
+       {0, 0, 255}},
+      {"hue keeps grey", [](Bitmap& b) { return ChangeHue(b, 77); }, {90, 90, 90}, {90, 90, 90}},
+      {"gamma 2 brightens",
+       [](Bitmap& b) { return GammaCorrect(b, 200); },
+       {64, 0, 255},
+       {128, 0, 255}},
+      {"gamma 0.5 darkens",
+       [](Bitmap& b) { return GammaCorrect(b, 50); },
+       {128, 0, 255},
+       {64, 0, 255}},
+      {"invert", InvertBitmap, {0, 100, 255}, {255, 155, 0}},
+  };
+  for (const PixelCase& c : cases) {
+    Bitmap b = Uniform(3, 2, c.in);
+    ASSERT_EQ(c.run(b), kImagingSuccess) << c.name;
+    EXPECT_EQ(b.BitsPerPixel(), 24) << c.name;
+    EXPECT_EQ(At(b, 2, 1), c.out) << c.name;
+  }
+}
+
+// Large frames are split over two threads; the result must be the same as
+// row by row on a picture too small to be split.
+TEST(Adjustments, LargeFramesMatchSmallOnes) {
+  const Bitmap big = Varied(640, 480);
+  for (const Op& op : kAdjustments) {
+    if (std::string(op.name) == "histo-contrast") continue;  // depends on the whole picture
+    Bitmap whole = big;
+    ASSERT_EQ(op.run(whole, op.name == std::string("hue") ? 77 : 333), kImagingSuccess);
+    for (int y : {0, 239, 240, 479}) {
+      Bitmap row;
+      ASSERT_EQ(CopyBitmapRect(row, big, 0, y, 640, 1), kImagingSuccess);
+      ASSERT_EQ(op.run(row, op.name == std::string("hue") ? 77 : 333), kImagingSuccess);
+      for (int x = 0; x < 640; x += 7)
+        ASSERT_EQ(At(whole, x, y), At(row, x, 0)) << op.name << " " << x << "," << y;
+    }
+  }
+}
+
+TEST(Adjustments, PalettePicturesBecomeTrueColour) {
+  Bitmap b = Bitmap::Create(2, 2, 4);
+  b.SetPixelValue(1, 1, 15);  // white in the grey palette
+  ASSERT_EQ(ChangeBrightness(b, -200), kImagingSuccess);
+  EXPECT_EQ(b.BitsPerPixel(), 24);
+  EXPECT_EQ(At(b, 1, 1), (Rgb{204, 204, 204}));
+}
+
+TEST(InvertBitmap, PalettePictureInvertsItsPalette) {
+  Bitmap b = Bitmap::Create(2, 1, 8);
+  b.SetPixelValue(1, 0, 10);  // grey 10
+  ASSERT_EQ(InvertBitmap(b), kImagingSuccess);
+  EXPECT_EQ(b.BitsPerPixel(), 8);
+  EXPECT_EQ(b.PixelValue(1, 0), 10u);
+  EXPECT_EQ(At(b, 1, 0), (Rgb{245, 245, 245}));
+  EXPECT_EQ(At(b, 0, 0), (Rgb{255, 255, 255}));
+}
+
+TEST(GreyScaleBitmap, EightBitsWithGreyPalette) {
+  Bitmap b = MakePicture(3, 1, [](int x, int) {
+    return x == 0 ? Rgb{255, 0, 0} : x == 1 ? Rgb{0, 255, 0} : Rgb{255, 255, 255};
+  });
+  ASSERT_EQ(GreyScaleBitmap(b), kImagingSuccess);
+  EXPECT_EQ(b.BitsPerPixel(), 8);
+  EXPECT_EQ(b.PixelValue(0, 0), 77u);
+  EXPECT_EQ(b.PixelValue(1, 0), 149u);
+  EXPECT_EQ(b.PixelValue(2, 0), 255u);
+  EXPECT_EQ(At(b, 0, 0), (Rgb{77, 77, 77}));
+
+  Bitmap palette = Bitmap::Create(2, 1, 1);
+  palette.SetPalette({RgbQuad{0, 0, 255, 0}, RgbQuad{255, 0, 0, 0}});  // red, blue
+  palette.SetPixelValue(1, 0, 1);
+  ASSERT_EQ(GreyScaleBitmap(palette), kImagingSuccess);
+  EXPECT_EQ(palette.BitsPerPixel(), 8);
+  EXPECT_EQ(palette.PixelValue(0, 0), 77u);
+  EXPECT_EQ(palette.PixelValue(1, 0), 29u);
+}
+
+TEST(CombineBitmap, AddsSaturatingWithinTheClippedBlock) {
+  Bitmap dst = Uniform(3, 3, {200, 100, 0});
+  const Bitmap src = Uniform(2, 2, {100, 100, 100});
+  ASSERT_EQ(CombineBitmap(dst, 1, 1, 5, 5, src, 0, 0, kCombineAdd), kImagingSuccess);
+  EXPECT_EQ(At(dst, 0, 0), (Rgb{200, 100, 0}));
+  EXPECT_EQ(At(dst, 1, 1), (Rgb{255, 200, 100}));
+  EXPECT_EQ(At(dst, 2, 2), (Rgb{255, 200, 100}));
+  EXPECT_EQ(At(dst, 2, 0), (Rgb{200, 100, 0}));
+  EXPECT_EQ(CombineBitmap(dst, 0, 0, 1, 1, src, 0, 0, 0x301), kImagingFailure);
+}
+
+TEST(HistoContrast, PivotsOnTheMeanGrey) {
+  auto twoValues = [] {
+    return MakePicture(2, 1, [](int x, int) {
+      return x ? Rgb{140, 140, 140} : Rgb{100, 100, 100};
+    });
+  };
+  Bitmap flat = twoValues();
+  ASSERT_EQ(HistoContrast(flat, -1000), kImagingSuccess);
+  EXPECT_EQ(At(flat, 0, 0), (Rgb{120, 120, 120}));
+  EXPECT_EQ(At(flat, 1, 0), (Rgb{120, 120, 120}));
+  Bitmap steep = twoValues();
+  ASSERT_EQ(HistoContrast(steep, 500), kImagingSuccess);
+  EXPECT_EQ(At(steep, 0, 0), (Rgb{80, 80, 80}));
+  EXPECT_EQ(At(steep, 1, 0), (Rgb{160, 160, 160}));
+}
+
+TEST(StretchIntensity, DarkestToZeroBrightestTo255) {
+  Bitmap b = MakePicture(3, 1, [](int x, int) { return Rgb{50 + 50 * x, 100, 75}; });
+  ASSERT_EQ(StretchIntensity(b), kImagingSuccess);
+  EXPECT_EQ(At(b, 0, 0), (Rgb{0, 128, 64}));
+  EXPECT_EQ(At(b, 2, 0), (Rgb{255, 128, 64}));
+  Bitmap flat = Uniform(2, 2, {9, 9, 9});
+  ASSERT_EQ(StretchIntensity(flat), kImagingSuccess);
+  EXPECT_EQ(At(flat, 1, 1), (Rgb{9, 9, 9}));
+}
+
+// The quadrant picture at each depth: the colours that palette can hold.
+struct ResolutionCase {
+  int bpp;
+  uint32_t flags;
+  Rgb red, green, blue, white;
+  int tolerance;
+};
+
+TEST(ColourResolution, EachDepthAndPalette) {
+  const ResolutionCase cases[] = {
+      // Nearest colour in RGB: green is nearer black than white.
+      {1, kColourResFixedPalette, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {255, 255, 255}, 0},
+      {1, kColourResGreyPalette, {0, 0, 0}, {255, 255, 255}, {0, 0, 0}, {255, 255, 255}, 0},
+      {4, kColourResFixedPalette, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 0},
+      {4, kColourResGreyPalette, {85, 85, 85}, {153, 153, 153}, {34, 34, 34}, {255, 255, 255}, 0},
+      {8, kColourResFixedPalette, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 0},
+      {8, kColourResGreyPalette, {77, 77, 77}, {149, 149, 149}, {29, 29, 29}, {255, 255, 255}, 0},
+      {8, kColourResOptimisedPalette, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 2},
+      {16, 0, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 0},
+      {24, 0, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 0},
+      {32, 0, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 0},
+  };
+  const Bitmap quad = MakePicture(8, 6, [](int x, int y) {
+    if (y < 3) return x < 4 ? Rgb{255, 0, 0} : Rgb{0, 255, 0};
+    return x < 4 ? Rgb{0, 0, 255} : Rgb{255, 255, 255};
+  });
+  for (const ResolutionCase& c : cases) {
+    for (uint32_t dither : {0u, kColourResDither}) {
+      Bitmap b;
+      ASSERT_EQ(ColourResolution(quad, b, c.bpp, c.flags | dither), kImagingSuccess) << c.bpp;
+      ASSERT_EQ(b.BitsPerPixel(), c.bpp);
+      // Away from the quadrant borders dithering has nothing to spread: the
+      // colours are exact palette entries (or equally far from all).
+      if (dither && c.bpp <= 8 && c.flags != kColourResFixedPalette) continue;
+      EXPECT_PRED3(test::Near, At(b, 0, 0), c.red, c.tolerance) << c.bpp << " " << c.flags;
+      EXPECT_PRED3(test::Near, At(b, 7, 0), c.green, c.tolerance) << c.bpp << " " << c.flags;
+      EXPECT_PRED3(test::Near, At(b, 0, 5), c.blue, c.tolerance) << c.bpp << " " << c.flags;
+      EXPECT_PRED3(test::Near, At(b, 7, 5), c.white, c.tolerance) << c.bpp << " " << c.flags;
+    }
+  }
+}
+
+TEST(ColourResolution, DitherSpreadsMidGrey) {
+  const Bitmap grey = Uniform(32, 32, {128, 128, 128});
+  for (uint32_t flags : {kColourResFixedPalette, kColourResFixedPalette | kColourResDither}) {
+    Bitmap b;
+    ASSERT_EQ(ColourResolution(grey, b, 1, flags), kImagingSuccess);
+    int white = 0;
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x) white += int(b.PixelValue(x, y));
+    if (flags & kColourResDither) {
+      EXPECT_GT(white, 1024 * 4 / 10);
+      EXPECT_LT(white, 1024 * 6 / 10);
+    } else {
+      EXPECT_EQ(white, 1024);  // 128 is nearer white
+    }
+  }
+}
+
+TEST(ColourResolution, ZeroKeepsTheDepthAndOddDepthsFail) {
+  Bitmap b = Bitmap::Create(2, 2, 8);
+  ASSERT_EQ(ColourResolution(b, 0, 0), kImagingSuccess);
+  EXPECT_EQ(b.BitsPerPixel(), 8);
+  EXPECT_EQ(ColourResolution(b, 7, 0), kImagingFailure);
+  ASSERT_EQ(ColourResolution(b, 24, 4), kImagingSuccess);  // the video decoder's call
+  EXPECT_EQ(b.BitsPerPixel(), 24);
+}
+
+}  // namespace
+}  // namespace q9::platform

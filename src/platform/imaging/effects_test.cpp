@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "platform/imaging/imaging_library.h"
+#include "platform/imaging/test_pictures.h"
+
+namespace q9::platform {
+namespace {
+
+using test::At;
+using test::MakePicture;
+using test::Rgb;
+using test::SamePixels;
+using test::Uniform;
+
+Bitmap Gradient(int w, int h) {
+  return MakePicture(w, h, [w](int x, int y) {
+    return Rgb{x * 255 / (w - 1), (x + y) % 256, 100};
+  });
+}
+
+TEST(Mosaic, TilesTakeTheirMeanIncludingPartialOnes) {
+  Bitmap b = MakePicture(5, 3, [](int x, int y) { return Rgb{x * 10 + y, 0, 0}; });
+  ASSERT_EQ(Mosaic(b, 2), kImagingSuccess);
+  EXPECT_EQ(At(b, 0, 0).r, 6);  // 0, 10, 1, 11
+  EXPECT_EQ(At(b, 1, 1).r, 6);
+  EXPECT_EQ(At(b, 4, 0).r, 41);  // partial column: 40, 41
+  EXPECT_EQ(At(b, 4, 2).r, 42);  // corner tile of one pixel
+  EXPECT_EQ(Mosaic(b, 1), kImagingFailure);
+  EXPECT_EQ(Mosaic(b, 65), kImagingFailure);
+}
+
+TEST(AverageFilter, SpreadsOnePixelOverItsNeighbourhood) {
+  Bitmap b = MakePicture(9, 9, [](int x, int y) { return Rgb{x == 4 && y == 4 ? 255 : 0, 0, 0}; });
+  ASSERT_EQ(AverageFilter(b, 3), kImagingSuccess);
+  EXPECT_EQ(At(b, 4, 4).r, 28);  // 255 / 9, rounded
+  EXPECT_EQ(At(b, 3, 5).r, 28);
+  EXPECT_EQ(At(b, 2, 4).r, 0);
+  Bitmap wide = MakePicture(9, 9, [](int x, int y) {
+    return Rgb{x == 4 && y == 4 ? 250 : 0, 0, 0};
+  });
+  ASSERT_EQ(AverageFilter(wide, 5), kImagingSuccess);
+  EXPECT_EQ(At(wide, 2, 6).r, 10);
+  EXPECT_EQ(At(wide, 1, 4).r, 0);
+  Bitmap uniform = Uniform(6, 5, {10, 20, 30});
+  ASSERT_EQ(AverageFilter(uniform, 11), kImagingSuccess);
+  EXPECT_TRUE(SamePixels(uniform, Uniform(6, 5, {10, 20, 30})));
+  EXPECT_EQ(AverageFilter(uniform, 2), kImagingFailure);
+  EXPECT_EQ(AverageFilter(uniform, 12), kImagingFailure);
+}
+
+TEST(AddNoise, RepeatableBoundedAndOnTheChosenChannel) {
+  const Bitmap original = Uniform(40, 30, {128, 128, 128});
+  Bitmap a = original, b = original;
+  ASSERT_EQ(AddNoise(a, 400, 0), kImagingSuccess);
+  ASSERT_EQ(AddNoise(b, 400, 0), kImagingSuccess);
+  EXPECT_TRUE(SamePixels(a, b));
+  EXPECT_FALSE(SamePixels(a, original));
+  long sum = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      const Rgb c = At(a, x, y);
+      EXPECT_LE(std::abs(c.r - 128), 102);  // 400 * 255 / 1000
+      EXPECT_EQ(c.r, c.g);                  // master: one value for all three
+      EXPECT_EQ(c.g, c.b);
+      sum += c.r - 128;
+    }
+  EXPECT_LT(std::abs(sum) / 1200.0, 10.0);  // centred on the picture
+  for (int channel = 1; channel <= 3; ++channel) {
+    Bitmap one = original;
+    ASSERT_EQ(AddNoise(one, -1000, channel), kImagingSuccess);
+    bool changed = false;
+    for (int x = 0; x < 40; ++x) {
+      const Rgb c = At(one, x, 0);
+      const int values[3] = {c.r, c.g, c.b};
+      for (int k = 0; k < 3; ++k)
+        if (k != channel - 1) {
+          EXPECT_EQ(values[k], 128) << channel;
+        }
+      changed |= values[channel - 1] != 128;
+    }
+    EXPECT_TRUE(changed) << channel;
+  }
+  Bitmap zero = original;
+  ASSERT_EQ(AddNoise(zero, 0, 0), kImagingSuccess);
+  EXPECT_TRUE(SamePixels(zero, original));
+  EXPECT_EQ(AddNoise(zero, 10, 4), kImagingFailure);
+}
+
+TEST(Emboss, ReliefFollowsTheLight) {
+  auto edge = [] {
+    return MakePicture(6, 6, [](int, int y) { return y < 3 ? Rgb{200, 200, 200} : Rgb{0, 0, 0}; });
+  };
+  Bitmap north = edge(), south = edge(), flat = edge();
+  ASSERT_EQ(Emboss(north, 0, 500), kImagingSuccess);
+  ASSERT_EQ(Emboss(south, 4, 500), kImagingSuccess);
+  ASSERT_EQ(Emboss(flat, 0, 0), kImagingSuccess);
+  EXPECT_EQ(At(north, 2, 2).r, 255);  // 128 + 200, clipped
+  EXPECT_EQ(At(south, 2, 2).r, 0);
+  EXPECT_EQ(At(north, 2, 0), (Rgb{128, 128, 128}));  // flat part
+  EXPECT_EQ(At(flat, 2, 2), (Rgb{128, 128, 128}));
+  Bitmap side = edge();
+  ASSERT_EQ(Emboss(side, 2, 1000), kImagingSuccess);  // east: the edge runs along the light
+  EXPECT_EQ(At(side, 2, 2), (Rgb{128, 128, 128}));
+  EXPECT_EQ(Emboss(side, 8, 10), kImagingFailure);
+}
+
+TEST(Halftone, BlackAndWhiteWithGreysBetween) {
+  for (int type : {0, 1}) {
+    Bitmap white = Uniform(24, 24, {255, 255, 255}), black = Uniform(24, 24, {0, 0, 0});
+    Bitmap grey = Uniform(24, 24, {128, 128, 128});
+    ASSERT_EQ(Halftone(white, type, 0), kImagingSuccess);
+    ASSERT_EQ(Halftone(black, type, 4500), kImagingSuccess);
+    ASSERT_EQ(Halftone(grey, type, 4500), kImagingSuccess);
+    EXPECT_TRUE(SamePixels(white, Uniform(24, 24, {255, 255, 255}))) << type;
+    EXPECT_TRUE(SamePixels(black, Uniform(24, 24, {0, 0, 0}))) << type;
+    int lit = 0;
+    for (int y = 0; y < 24; ++y)
+      for (int x = 0; x < 24; ++x) {
+        const Rgb c = At(grey, x, y);
+        EXPECT_TRUE(c == (Rgb{0, 0, 0}) || c == (Rgb{255, 255, 255}));
+        lit += c.r == 255;
+      }
+    EXPECT_GT(lit, 576 / 4) << type;
+    EXPECT_LT(lit, 576 * 3 / 4) << type;
+    Bitmap turned = Uniform(24, 24, {128, 128, 128});
+    ASSERT_EQ(Halftone(turned, type, 0), kImagingSuccess);
+    EXPECT_FALSE(SamePixels(turned, grey)) << "the angle turns the screen, type " << type;
+  }
+  Bitmap b = Uniform(2, 2, {0, 0, 0});
+  EXPECT_EQ(Halftone(b, 2, 0), kImagingFailure);
+}
+
+TEST(MagickEffects, PosterizeKeepsOnlyItsLevels) {
+  Bitmap b = Gradient(64, 4);
+  ASSERT_EQ(Posterize(b, 2), kImagingSuccess);
+  for (int x = 0; x < 64; ++x) {
+    const int r = At(b, x, 0).r;
+    EXPECT_TRUE(r == 0 || r == 255) << r;
+  }
+  EXPECT_EQ(At(b, 0, 0).r, 0);
+  EXPECT_EQ(At(b, 63, 0).r, 255);
+  EXPECT_EQ(Posterize(b, 1), kImagingFailure);
+}
+
+TEST(MagickEffects, MedianRemovesASpeck) {
+  Bitmap b = MakePicture(7, 7, [](int x, int y) {
+    return x == 3 && y == 3 ? Rgb{255, 255, 255} : Rgb{10, 20, 30};
+  });
+  ASSERT_EQ(MedianFilter(b, 3), kImagingSuccess);
+  EXPECT_EQ(b.Width(), 7);
+  EXPECT_EQ(At(b, 3, 3), (Rgb{10, 20, 30}));
+  EXPECT_EQ(MedianFilter(b, 13), kImagingFailure);
+}
+
+TEST(MagickEffects, SharpenSteepensAndSoftenFlattensAnEdge) {
+  auto edge = [] {
+    return MakePicture(16, 4, [](int x, int) {
+      return x < 8 ? Rgb{100, 100, 100} : Rgb{150, 150, 150};
+    });
+  };
+  Bitmap same = edge();
+  ASSERT_EQ(Sharpen(same, 0), kImagingSuccess);
+  EXPECT_TRUE(SamePixels(same, edge()));
+  Bitmap sharp = edge(), soft = edge();
+  ASSERT_EQ(Sharpen(sharp, 1000), kImagingSuccess);
+  ASSERT_EQ(Sharpen(soft, -1000), kImagingSuccess);
+  EXPECT_LT(At(sharp, 7, 1).r, 100);  // overshoot on both sides
+  EXPECT_GT(At(sharp, 8, 1).r, 150);
+  EXPECT_GT(At(soft, 7, 1).r, 100);  // the sides move towards each other
+  EXPECT_LT(At(soft, 8, 1).r, 150);
+  EXPECT_EQ(Sharpen(sharp, 1001), kImagingFailure);
+}
+
+TEST(MagickEffects, EqualizeWidensANarrowRange) {
+  Bitmap b = MakePicture(32, 8, [](int x, int) {
+    return Rgb{100 + x / 4, 100 + x / 4, 100 + x / 4};
+  });
+  ASSERT_EQ(HistogramEqualize(b), kImagingSuccess);
+  EXPECT_LT(At(b, 0, 0).r, 60);
+  EXPECT_GT(At(b, 31, 0).r, 200);
+  Bitmap empty;
+  EXPECT_EQ(HistogramEqualize(empty), kImagingFailure);
+}
+
+}  // namespace
+}  // namespace q9::platform

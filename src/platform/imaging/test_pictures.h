@@ -1,0 +1,55 @@
+#pragma once
+// Small pictures and checks shared by the imaging adapter's tests.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/imaging/bitmap.h"
+
+namespace q9::platform::test {
+
+struct Rgb {
+  int r, g, b;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
+  return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+// A 24-bit picture whose pixel (x, y) (y from the top) is colour(x, y).
+inline Bitmap MakePicture(int w, int h, const std::function<Rgb(int, int)>& colour) {
+  Bitmap b = Bitmap::Create(w, h, 24);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const Rgb c = colour(x, y);
+      b.SetPixelValue(x, y, uint32_t(c.b) | uint32_t(c.g) << 8 | uint32_t(c.r) << 16);
+    }
+  return b;
+}
+
+inline Bitmap Uniform(int w, int h, Rgb c) {
+  return MakePicture(w, h, [c](int, int) { return c; });
+}
+
+inline Rgb At(const Bitmap& b, int x, int y) {
+  const RgbQuad q = b.PixelColour(x, y);
+  return Rgb{q.red, q.green, q.blue};
+}
+
+inline bool Near(Rgb a, Rgb b, int tolerance) {
+  return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+         std::abs(a.b - b.b) <= tolerance;
+}
+
+// True when every pixel of both pictures has the same colour.
+inline bool SamePixels(const Bitmap& a, const Bitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (!(At(a, x, y) == At(b, x, y))) return false;
+  return true;
+}
+
+}  // namespace q9::platform::test
