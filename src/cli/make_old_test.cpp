@@ -118,7 +118,8 @@ TEST_F(MakeOldTest, InfoGivesBackGeometryKindsRecordsAndBulbs) {
         EXPECT_FALSE(f.contains("bulbs"));
       }
     }
-    for (const json& f : InfoJson("out.seq", false)["frames"]) EXPECT_FALSE(f.contains("bulbs"));
+    const json plain = InfoJson("out.seq", false);
+    for (const json& f : plain["frames"]) EXPECT_FALSE(f.contains("bulbs"));
   }
 }
 
@@ -261,6 +262,20 @@ TEST_F(MakeOldTest, AFailureLeavesAnEarlierOutputUntouched) {
   EXPECT_TRUE(FailedWithOneLine(MakeOld(R"({"rows": 2})"), kExitFileError));
   EXPECT_EQ(ReadAll(PathOf("out.seq")), Bytes("earlier"));
   EXPECT_EQ(Listing(), (std::vector<std::string>{"desc.json", "out.seq"}));
+}
+
+TEST_F(MakeOldTest, UsageErrorsWriteNothing) {
+  WriteAll(PathOf("desc.json"),
+           Bytes(R"({"rows": 1, "columns": 1, "colorType": 0, "frames": []})"));
+  const std::vector<std::vector<std::string>> lines = {
+      {"make-old", PathOf("desc.json"), "-o", PathOf("out.seq"), "--frobnicate"},
+      {"make-old", PathOf("desc.json"), PathOf("other.json"), "-o", PathOf("out.seq")},
+      {"make-old", "-o", PathOf("out.seq")},
+  };
+  for (const auto& line : lines) {
+    EXPECT_TRUE(FailedWithOneLine(RunTool(line), kExitUsage)) << line.back();
+    EXPECT_EQ(Listing(), std::vector<std::string>{"desc.json"});
+  }
 }
 
 TEST_F(MakeOldTest, WriteFailureNamesTheFile) {

@@ -1,5 +1,6 @@
 #include "cli/seq_tool.h"
 
+#include <exception>
 #include <iostream>
 #include <new>
 
@@ -44,6 +45,9 @@ int RunSeqTool(const std::vector<std::string>& args, std::istream& in, std::ostr
     code = Dispatch(*parsed, in, out, err);
   } catch (const std::bad_alloc&) {
     return PrintError(err, kExitFileError, parsed->input, "not enough memory");
+  } catch (const std::exception& e) {
+    // Nothing below is meant to throw; if it does, still one line and no abort.
+    return PrintError(err, kExitFileError, parsed->input, e.what());
   }
   // A full disk or a closed pipe on standard output is a failure too.
   out.flush();
