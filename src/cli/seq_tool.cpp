@@ -1,0 +1,63 @@
+#include "cli/seq_tool.h"
+
+#include <exception>
+#include <iostream>
+#include <new>
+
+#include "cli/make_old.h"
+#include "cli/seq_tool_args.h"
+#include "cli/sequence_info.h"
+#include "cli/tool_output.h"
+
+#ifndef Q9_VERSION
+#define Q9_VERSION "unknown"
+#endif
+
+namespace q9::cli {
+namespace {
+
+int Dispatch(const SeqToolArgs& args, std::istream& in, std::ostream& out, std::ostream& err) {
+  switch (args.command) {
+    case SeqCommand::kHelp:
+      out << SeqToolUsage();
+      return kExitOk;
+    case SeqCommand::kVersion:
+      out << kToolName << ' ' << Q9_VERSION << '\n';
+      return kExitOk;
+    case SeqCommand::kInfo:
+      return RunInfo(args.input, {args.json, args.bulbs}, out, err);
+    case SeqCommand::kMakeOld:
+      return RunMakeOld(args.input, args.output, in, err);
+  }
+  return kExitUsage;
+}
+
+}  // namespace
+
+int RunSeqTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+               std::ostream& err) {
+  std::string error;
+  const std::optional<SeqToolArgs> parsed = ParseSeqToolArgs(args, error);
+  if (!parsed) return PrintError(err, kExitUsage, "", error + " (see q9seq --help)");
+
+  int code = kExitUsage;
+  try {
+    code = Dispatch(*parsed, in, out, err);
+  } catch (const std::bad_alloc&) {
+    return PrintError(err, kExitFileError, parsed->input, "not enough memory");
+  } catch (const std::exception& e) {
+    // Nothing below is meant to throw; if it does, still one line and no abort.
+    return PrintError(err, kExitFileError, parsed->input, e.what());
+  }
+  // A full disk or a closed pipe on standard output is a failure too.
+  out.flush();
+  if (code == kExitOk && !out)
+    return PrintError(err, kExitFileError, "", "cannot write to standard output");
+  return code;
+}
+
+int RunSeqTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  return RunSeqTool(args, std::cin, out, err);
+}
+
+}  // namespace q9::cli
