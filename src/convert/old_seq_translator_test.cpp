@@ -1,0 +1,461 @@
+#include "convert/old_seq_translator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <tuple>
+#include <vector>
+
+#include "platform/signlib/q8_record.h"
+#include "platform/signlib/seq_writer.h"
+#include "platform/signlib/sq9_reader.h"
+#include "platform/signlib/sq9_test_support.h"
+
+namespace q9::convert {
+namespace {
+
+using platform::BulbLayout;
+using platform::BulbPixel;
+using platform::SignGeometry;
+using platform::StoreU16;
+using Bytes = std::vector<uint8_t>;
+namespace pf = platform;
+
+struct Message {
+  std::string text, caption;
+  MessageButtons buttons;
+  MessageIcon icon;
+  bool operator==(const Message&) const = default;
+};
+
+class RecordingHost : public ConversionHost {
+ public:
+  void SetOverallProgressRange(unsigned) override {}
+  void ShowConvertingPath(const std::string&) override {}
+  void SetFileProgressRange(int, int) override {}
+  void StepProgress(int, unsigned) override {}
+  void ShowStatusText(const std::string&) override {}
+  void RefreshPreview() override {}
+  MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                            MessageButtons buttons, MessageIcon icon) override {
+    messages.push_back({text, caption, buttons, icon});
+    return MessageAnswer::Ok;
+  }
+  OverwriteAnswer AskOverwrite(const std::string&) override { return {}; }
+  std::vector<Message> messages;
+};
+
+Message Plain(const std::string& text) {
+  return {text, kAppTitle, MessageButtons::Ok, MessageIcon::None};
+}
+
+struct OldFrame {
+  unsigned kind;
+  Bytes record = Bytes(pf::kQ8RecordSize, 0);
+  Bytes bulbs = {};
+};
+
+// The bulbs of a geometry, bulb (row, column) set from value(row, column).
+Bytes MakeBulbs(const SignGeometry& g, const std::function<BulbPixel(unsigned, unsigned)>& value) {
+  const BulbLayout layout = pf::MakeBulbLayout(g.rows, g.columns, g.colorType);
+  Bytes data(layout.totalSize, 0);
+  for (unsigned y = 0; y < g.rows; ++y)
+    for (unsigned x = 0; x < g.columns; ++x)
+      pf::SetBulbPixel(layout, y, x, data.data(), value(y, x));
+  return data;
+}
+
+BulbPixel At(const SignGeometry& g, const Bytes& data, unsigned y, unsigned x) {
+  BulbPixel p;
+  pf::GetBulbPixel(pf::MakeBulbLayout(g.rows, g.columns, g.colorType), y, x, data.data(), p);
+  return p;
+}
+
+class OldSeqTranslatorTest : public pf::testing::TempDirTest {
+ protected:
+  // Writes the old sequence, translates all of it onto the sign, saves and
+  // reads the result back. Results per frame: TranslateFrame's, or -1 when the
+  // frame could not be read.
+  using TranslateFn = std::function<int(OldSeqTranslator&)>;
+  void Run(const SignGeometry& old, const std::vector<OldFrame>& frames, const SignGeometry& sign,
+           bool openDestination = true, TranslateFn translate = nullptr) {
+    pf::CQ8SeqWriter writer;
+    ASSERT_TRUE(writer.Create(old));
+    for (const OldFrame& f : frames) ASSERT_TRUE(writer.AddFrame(f.kind, f.record, f.bulbs));
+    ASSERT_TRUE(writer.Write(PathOf("old.seq")));
+    if (openDestination && !m_seq.IsOpen()) {
+      ASSERT_TRUE(OpenDestination(sign));
+    }
+    OldSeqTranslator t(m_seq, m_reader, sign, &m_host);
+    ASSERT_EQ(t.Open(PathOf("old.seq")), 1);
+    for (unsigned n = 1; n <= t.FrameCount(); ++n) {
+      if (!t.ReadFrame(n)) {
+        m_results.push_back(-1);
+      } else if (translate) {
+        m_results.push_back(translate(t));
+      } else {
+        m_results.push_back(
+            t.TranslateFrame(t.OldLayout(), t.NewLayout(), t.OldRect(), t.NewRect()));
+      }
+      m_current.push_back(t.CurrentFrameIndex());
+    }
+    EXPECT_FALSE(t.Stopped());
+    EXPECT_EQ(m_reader.IsOpen(), 1);  // the reader is left open
+    if (m_seq.IsOpen()) SaveAndRead();
+  }
+  bool OpenDestination(const SignGeometry& sign) {
+    return m_seq.OpenCreate(PathOf("new.sq9").c_str(), uint16_t(sign.rows), uint16_t(sign.columns),
+                            sign.colorType, 1) != 0;
+  }
+  void SaveAndRead() {
+    ASSERT_NE(m_seq.Save(), 0);
+    std::string error;
+    ASSERT_TRUE(pf::ReadSq9File(PathOf("new.sq9"), m_out, error)) << error;
+  }
+  // Back to a closed destination and no results, for the next case of a table.
+  void Reset() {
+    m_seq.Close();
+    m_out = {};
+    m_results.clear(), m_current.clear(), m_host.messages.clear();
+  }
+  std::vector<uint32_t> Types() const {
+    std::vector<uint32_t> types;
+    for (const auto& f : m_out.frames) types.push_back(f.typeCode);
+    return types;
+  }
+
+  pf::CQ9SequenceFile m_seq;
+  pf::CQ8Seq m_reader;
+  RecordingHost m_host;
+  std::vector<int> m_results, m_current;
+  pf::Sq9Contents m_out;
+};
+
+const SignGeometry kMono8x16{8, 16, pf::Q9_MONO1};
+const uint32_t kHdr = pf::kFrameSequenceHeader;
+
+// Graphics header values, with the hold time in either unit, in graphics and
+// data frames. The frame follows an end frame, so it is old frame 2.
+TEST_F(OldSeqTranslatorTest, GraphicsHeaderCarriesEveryOffset) {
+  const struct {
+    unsigned kind, unit, hold, expectedHold;
+  } cases[] = {
+      {4, 0, 25, 300}, {4, 1, 25, 25}, {6, 0, 25, 300}, {6, 0x80, 25, 25}, {4, 0, 65535, 786420}};
+  for (const auto& c : cases) {
+    Reset();
+    OldFrame f{c.kind};
+    const uint8_t values[] = {0x71, 0x82, 0x93, 0xA4, 0xB5};  // F[7..11]
+    std::memcpy(&f.record[7], values, 5);
+    f.record[6] = uint8_t(c.unit);
+    StoreU16(&f.record[12], uint16_t(c.hold));
+    f.record[14] = 0xC6, f.record[15] = 0xD7, f.record[16] = 0xE8;
+    Run(kMono8x16, {{pf::kQ8FrameEnd}, f}, kMono8x16);
+    ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameEnd,
+                                    c.kind == 4 ? pf::kFrameGraphics : pf::kFrameData}));
+    pf::tag_Q9_GRP_HDR h;
+    h.SetU16(0, 3), h.SetU32(16, 0x82), h.SetU32(20, 0x93), h.SetU16(24, 0x71);
+    h.SetU32(26, 0xA4), h.SetU32(30, 0xB5), h.SetU32(34, c.expectedHold), h.SetU32(38, 0xC6);
+    h.SetU16(42, 0xE8), h.SetU32(44, 0xD7);
+    EXPECT_EQ(m_out.frames[2].record, Bytes(h.bytes, h.bytes + h.kSize)) << c.hold << "/" << c.unit;
+  }
+}
+
+// Old data entries and the new entries they give. Entries not listed are
+// unused (code 0) and come out as kUnused.
+struct EntryCase {
+  size_t index;
+  uint16_t old[5];   // code, byte 2, A, B, byte 7
+  uint16_t want[8];  // enabled, values at 4, 6, 8, 32, 34, 38, 40
+  uint32_t colour;   // bytes 10..13, little-endian
+};
+const EntryCase kUnused{0, {}, {0, 1, 1, 0, 0, 0, 0, 0xFFFF}, 0xFFFFFFFF};
+const EntryCase kEntries[] = {
+    {0, {10003, 9, 0x0005, 0x0007, 0x42}, {1, 6, 8, 0x42, 3, 9, 0, 1}, 0xFFFFFFFF},
+    {1, {0, 0, 0x1000, 0x2000, 0}, {0, 1, 1, 0, 0, 0, 0, 0xFFFF}, 0x0000AA55},  // v = 0x21
+    {2, {4999, 1, 0xFFFF, 0xFFFF, 0xFF}, {1, 0x800, 0x1000, 0xFF, 4999, 1, 1, 0xFFFF}, 0xFFFFFFFF},
+    {3, {5000, 0, 0x0800, 0, 0}, {1, 1, 1, 0, 0, 0, 1, 0}, 0xFFFFFFFF},
+    {4, {65535, 0, 0x3000, 0xC000, 0}, {1, 1, 1, 0, 535, 0, 0, 12}, 0xAAAA5555},
+    {127, {7, 200, 0x07FF, 0x0FFE, 3}, {1, 0x800, 0xFFF, 3, 7, 200, 0, 0xFFFF}, 0xFFFFFFFF},
+};
+
+TEST_F(OldSeqTranslatorTest, DataEntriesAreConvertedFieldByField) {
+  const auto put = [](uint8_t* e, const EntryCase& c) {
+    const size_t at[] = {4, 6, 8, 32, 34, 38, 40};
+    pf::StoreU32(e, c.want[0]), pf::StoreU32(e + 10, c.colour);
+    for (size_t k = 0; k < 7; ++k) StoreU16(e + at[k], c.want[k + 1]);
+  };
+  OldFrame f{pf::kQ8FrameData};
+  Bytes expected(pf::tag_Q9_DATA_HDR::kSize, 0);  // entries 128 to 511 stay zero
+  StoreU16(&expected[960], 128);
+  for (size_t i = 0; i < 128; ++i) put(&expected[976 + 64 * i], kUnused);
+  for (const EntryCase& c : kEntries) {
+    uint8_t* old = &f.record[32 + 8 * c.index];
+    StoreU16(old, c.old[0]), old[2] = uint8_t(c.old[1]), StoreU16(old + 3, c.old[2]);
+    StoreU16(old + 5, c.old[3]), old[7] = uint8_t(c.old[4]);
+    put(&expected[976 + 64 * c.index], c);
+  }
+  Run(kMono8x16, {f}, kMono8x16);
+  ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameData}));
+  EXPECT_EQ(m_out.frames[1].dataHeader, expected);
+}
+
+TEST_F(OldSeqTranslatorTest, IncludePointsAtTheNewSequenceInItsLibrary) {
+  const struct {
+    const char *name, *library;  // old bytes 16..23 and 24..31
+    const char* path;
+  } cases[] = {{"SHOW", "MAIN", "..\\MAIN.Lib\\SHOW.SQ9"},
+               // Full 8-byte fields carry no NUL: each stops at its own end.
+               {"ABCDEFGH", "LIBRARY8", "..\\LIBRARY8.Lib\\ABCDEFGH.SQ9"},
+               {"", "", "..\\.Lib\\.SQ9"}};
+  for (const auto& c : cases) {
+    Reset();
+    OldFrame f{pf::kQ8FrameInclude};
+    std::memcpy(&f.record[16], c.name, std::strlen(c.name));
+    std::memcpy(&f.record[24], c.library, std::strlen(c.library));
+    f.record[32] = 'Z';
+    Run(kMono8x16, {f}, kMono8x16);
+    ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameInclude}));
+    ASSERT_EQ(m_out.frames[1].fields.size(), 1u);
+    EXPECT_TRUE(m_out.frames[1].fields[0].enabled);
+    EXPECT_EQ(m_out.frames[1].fields[0].path, c.path);
+  }
+}
+
+TEST(IncludePathTest, LongPathsAreCutAfter260Characters) {
+  const std::string l243(243, 'L'), l244(244, 'L'), l300(300, 'L');
+  const struct {
+    std::string library, name, path;
+  } cases[] = {
+      {l243, "NNNNN", "..\\" + l243 + ".Lib\\NNNNN.SQ9"},  // 260: kept
+      {l244, "NNNNN", "..\\..\\" + l244 + ".Lib\\NNNNN.SQ"},
+      {l300, "N", "..\\..\\" + std::string(257, 'L')},
+      {std::string("AB\0CD", 5), "N", "..\\AB.Lib\\N.SQ9"},  // a name ends at its NUL
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(OldSeqTranslator::IncludePath(c.library, c.name), c.path) << c.path.size();
+  }
+}
+
+// A transmit-data record: entry i gets the count, label and data of texts[i];
+// extra bytes are then set at their record offsets.
+Bytes TxdRecord(const std::vector<std::tuple<uint8_t, std::string, std::string>>& texts,
+                const std::vector<std::pair<size_t, uint8_t>>& extra = {}) {
+  Bytes r(pf::kQ8RecordSize, 0);
+  StoreU16(&r[5], 0xBEEF);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const auto& [count, label, data] = texts[i];
+    r[16 + 32 * i] = count;
+    std::copy(label.begin(), label.end(), r.begin() + 17 + 32 * i);
+    std::copy(data.begin(), data.end(), r.begin() + 32 + 32 * i);
+  }
+  for (const auto& [offset, value] : extra) r[offset] = value;
+  return r;
+}
+
+TEST_F(OldSeqTranslatorTest, TransmitDataGathersTheText) {
+  std::vector<std::tuple<uint8_t, std::string, std::string>> sixteen1, sixteen16;
+  std::string all;
+  for (char ch = 'a'; ch < 'a' + 16; ++ch) {
+    sixteen1.push_back({1, "", std::string(1, ch)});
+    sixteen16.push_back({16, "", std::string(16, ch)});
+    all += std::string(16, ch);
+  }
+  const struct {
+    const char* what;
+    Bytes record;
+    std::string name, text;
+  } cases[] = {
+      {"zero bytes dropped", TxdRecord({{2, "NAME", "XY"}, {2, "", std::string("\0Z", 2)}}), "NAME",
+       "XYZ"},
+      {"16 entries and no more", TxdRecord(sixteen1, {{528, 5}, {544, 'Q'}}), "",
+       "abcdefghijklmnop"},
+      {"at most 255 characters", TxdRecord(sixteen16), "", all.substr(0, 255)},
+      // Counts as stored: entry 0 takes 250 bytes (running over entries 1 to
+      // 7), entry 1 six more and reaches 256, so entry 2 adds nothing.
+      {"stops at 256 bytes",
+       TxdRecord(
+           {{250, "STOP", "S"}, {6, "", std::string(16, 'B')}, {16, "", std::string(16, 'C')}}),
+       "STOP",
+       "S\x06"
+       "BBBBBBBBBBBBBBBB\x10"
+       "CCCCCCCCCCCCCCCCBBBBBB"},
+      {"a 15-character label without NUL", TxdRecord({{1, std::string(15, 'L'), "D"}}),
+       std::string(15, 'L'), "D"},
+  };
+  for (const auto& c : cases) {
+    Reset();
+    OldFrame f{pf::kQ8FrameTransmitData, c.record};
+    Run(kMono8x16, {f}, kMono8x16);
+    ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameTransmitData})) << c.what;
+    pf::tag_Q9_TXD_FRM t;
+    t.SetU32(18, 0xBEEF), StoreU16(t.bytes + 43, uint16_t(c.text.size()));
+    std::copy(c.name.begin(), c.name.end(), t.bytes + 22);
+    std::copy(c.text.begin(), c.text.end(), t.bytes + 400);
+    EXPECT_EQ(m_out.frames[1].record, Bytes(t.bytes, t.bytes + t.kSize)) << c.what;
+  }
+}
+
+TEST_F(OldSeqTranslatorTest, EachKindAddsItsFrame) {
+  Run(kMono8x16, {{0}, {pf::kQ8FrameEnd}, {pf::kQ8FrameRepeat}, {5}, {8}, {200}, {4}}, kMono8x16);
+  EXPECT_EQ(m_results, (std::vector{1, 1, 1, 1, 0, 0, 1}));
+  EXPECT_EQ(m_current, (std::vector{0, 1, 1, 2, 2, 2, 3}));
+  ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameEnd, pf::kFrameData, pf::kFrameGraphics}));
+  EXPECT_EQ(m_host.messages,
+            std::vector{Plain("Warning: Repeat Frame Encountered in 8100 sequence, it cannot be "
+                              "converted to 9100")});
+  const pf::Sq9Frame& blank = m_out.frames[2];  // kind 5: as the sequence made it
+  const auto zero = [](const Bytes& b) {
+    return std::all_of(b.begin(), b.end(), [](uint8_t v) { return v == 0; });
+  };
+  EXPECT_TRUE(zero(blank.record) && zero(blank.dataHeader) && zero(blank.bulbs));
+  EXPECT_EQ(pf::LoadU16(m_out.frames[3].record.data()), 8);  // old frame 7
+}
+
+// Bulbs converted between geometries and colour types: every new bulb is
+// checked against the old bulb nearest to it.
+struct BulbCase {
+  const char* what;
+  unsigned kind;
+  SignGeometry old, sign;
+  std::function<BulbPixel(BulbPixel)> colour;  // the old bulb as the new type shows it
+};
+const auto kSameColour = [](BulbPixel p) { return p; };
+const BulbCase kBulbCases[] = {
+    {"Mono1 8x16 onto 16x32: 2 x 2 blocks", 4, kMono8x16, {16, 32, pf::Q9_MONO1}, kSameColour},
+    {"Mono16 data frame 8x16 onto 4x8",
+     6,
+     {8, 16, pf::Q9_MONO16},
+     {4, 8, pf::Q9_MONO16},
+     kSameColour},
+    {"RGB16MB, 5x7, same size", 4, {5, 7, pf::Q9_RGB16MB}, {5, 7, pf::Q9_RGB16MB}, kSameColour},
+    {"Tri3 onto RGB16MB, same size",
+     4,
+     {8, 16, pf::Q9_TRI3},
+     {8, 16, pf::Q9_RGB16MB},
+     [](BulbPixel p) {
+       return BulbPixel{0, uint8_t(p.green * 255), uint8_t(p.red * 255), 0};
+     }},
+};
+
+TEST_F(OldSeqTranslatorTest, BulbsAreConvertedToTheSign) {
+  for (const BulbCase& c : kBulbCases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    OldFrame f{c.kind};
+    f.bulbs = MakeBulbs(c.old, [](unsigned y, unsigned x) {
+      const unsigned p = x * 7 + y * 13;
+      return BulbPixel{uint8_t(p * 3), uint8_t(p >> 1), uint8_t(p), 0};
+    });
+    Run(c.old, {f}, c.sign);
+    ASSERT_EQ(m_out.frames.size(), 2u);
+    const Bytes& got = m_out.frames[1].bulbs;
+    for (unsigned y = 0; y < c.sign.rows; ++y) {
+      for (unsigned x = 0; x < c.sign.columns; ++x) {
+        const BulbPixel old =
+            At(c.old, f.bulbs, y * c.old.rows / c.sign.rows, x * c.old.columns / c.sign.columns);
+        ASSERT_EQ(At(c.sign, got, y, x), c.colour(old)) << y << "," << x;
+      }
+    }
+  }
+}
+
+// An empty rectangle copies the old bytes as they are, bounded by the new
+// frame; layouts that do not describe the buffers leave the bulbs blank.
+TEST_F(OldSeqTranslatorTest, RawCopyAndMismatchedLayouts) {
+  const SignGeometry big{16, 32, pf::Q9_MONO1};
+  const struct {
+    SignGeometry old, sign;
+    imaging::BulbRect oldRect, newRect;
+    bool wrongLayout;
+  } cases[] = {
+      {kMono8x16, big, {}, {0, 0, 32, 16}, false},
+      {big, kMono8x16, {0, 0, 32, 16}, {0, 0, 0, 8}, false},
+      {kMono8x16, kMono8x16, {0, 0, 16, 8}, {0, 0, 16, 8}, true},
+  };
+  for (const auto& c : cases) {
+    Reset();
+    OldFrame f{4};
+    f.bulbs = MakeBulbs(c.old, [](unsigned y, unsigned x) {
+      return BulbPixel{0, 0, uint8_t((x + y) % 3 == 0), 0};
+    });
+    Run(c.old, {f}, c.sign, true, [&](OldSeqTranslator& t) {
+      return t.TranslateFrame(t.OldLayout(),
+                              c.wrongLayout ? pf::MakeBulbLayout(64, 64, 0) : t.NewLayout(),
+                              c.oldRect, c.newRect);
+    });
+    Bytes expected(m_seq.BulbDataSize(), 0);
+    if (!c.wrongLayout)
+      std::copy_n(f.bulbs.begin(), std::min(f.bulbs.size(), expected.size()), expected.begin());
+    EXPECT_EQ(m_out.frames.back().bulbs, expected);
+  }
+}
+
+TEST_F(OldSeqTranslatorTest, AnOldSequenceThatCannotBeOpenedTranslatesNothing) {
+  ASSERT_TRUE(OpenDestination(kMono8x16));
+  pf::testing::WriteAll(PathOf("junk.seq"), {'J', 'U', 'N', 'K'});
+  for (const char* name : {"missing.seq", "junk.seq"}) {
+    for (ConversionHost* host : std::vector<ConversionHost*>{&m_host, nullptr}) {
+      OldSeqTranslator t(m_seq, m_reader, kMono8x16, host);
+      EXPECT_EQ(t.Open(PathOf(name)), 0);
+      EXPECT_TRUE(t.Stopped());
+      EXPECT_EQ(t.FrameCount(), 0u);
+      EXPECT_EQ(t.ReadFrame(1), 0);
+      EXPECT_EQ(t.TranslateFrame(t.OldLayout(), t.NewLayout(), t.OldRect(), t.NewRect()), 0);
+    }
+  }
+  EXPECT_EQ(m_host.messages, std::vector(2, Plain("Error encountered")));
+  SaveAndRead();
+  EXPECT_EQ(Types(), std::vector{kHdr});
+}
+
+TEST_F(OldSeqTranslatorTest, ReaderErrorsStopOnlyWhenAsked) {
+  Run(kMono8x16, {{4}}, kMono8x16);  // leaves old.seq
+  for (const bool stopOnError : {true, false}) {
+    for (const bool show : {true, false}) {
+      m_host.messages.clear();
+      OldSeqTranslator t(m_seq, m_reader, kMono8x16, &m_host);
+      t.SetStopOnError(stopOnError), t.SetShowMessages(show);
+      ASSERT_EQ(t.Open(PathOf("old.seq")), 1);
+      EXPECT_EQ(t.ReadFrame(2), 0);
+      EXPECT_EQ(t.Stopped(), stopOnError);
+      EXPECT_EQ(m_host.messages.size(), show ? 1u : 0u);
+      if (show) {
+        EXPECT_EQ(m_host.messages[0], Plain("Error: Attempt made to read beyond end of file"));
+      }
+      EXPECT_EQ(t.ReadFrame(1), stopOnError ? 0 : 1);
+    }
+  }
+  // The reader loses its frame behind the translator's back: nothing is added,
+  // and the next read fails in the reader.
+  m_host.messages.clear();
+  OldSeqTranslator t(m_seq, m_reader, kMono8x16, &m_host);
+  ASSERT_EQ(t.Open(PathOf("old.seq")), 1);
+  ASSERT_EQ(t.ReadFrame(1), 1);
+  m_reader.Close();
+  const int frames = m_seq.FrameCount();
+  EXPECT_EQ(t.TranslateFrame(t.OldLayout(), t.NewLayout(), t.OldRect(), t.NewRect()), 0);
+  EXPECT_EQ(m_seq.FrameCount(), frames);
+  EXPECT_EQ(t.ReadFrame(1), 0);
+  EXPECT_TRUE(t.Stopped());
+  EXPECT_EQ(m_host.messages, std::vector{Plain("Error encountered")});
+}
+
+// Frames the destination refuses are reported one by one; the translation
+// goes on.
+TEST_F(OldSeqTranslatorTest, RefusedFramesAreReportedAndSkipped) {
+  Run(kMono8x16, {{1}, {4}, {7}}, kMono8x16, /*openDestination=*/false);
+  EXPECT_EQ(m_results, (std::vector{0, 0, 0}));
+  EXPECT_EQ(m_host.messages, std::vector(3, Plain("Error inserting frame")));
+
+  m_host.messages.clear(), m_results.clear();
+  ASSERT_TRUE(OpenDestination(kMono8x16));
+  while (m_seq.FrameCount() < 65534) ASSERT_GE(m_seq.AddFrame(pf::kFrameEnd, -1), 0);
+  Run(kMono8x16, {{1}, {1}, {6}}, kMono8x16);
+  EXPECT_EQ(m_results, (std::vector{1, 0, 0}));
+  EXPECT_EQ(m_host.messages, std::vector(2, Plain("Frame limit reached")));
+  EXPECT_EQ(m_out.frames.size(), 65535u);
+}
+
+}  // namespace
+}  // namespace q9::convert
