@@ -25,6 +25,8 @@ constexpr int64_t kMaxPixels = int64_t(8192) * 8192;
 // A seek that lands after the wanted time is retried this many times, each
 // further back, before the stream is read again from its start.
 constexpr int kMaxSeekAttempts = 6;
+// The reordering delay believed is at most this many frame periods.
+constexpr int64_t kMaxDelayFrames = 64;
 // Consecutive decoder errors taken before the stream counts as ended.
 constexpr int kMaxDecoderErrors = 64;
 // A demuxer that keeps answering "try again" is given up on after this many.
@@ -33,6 +35,13 @@ constexpr int kMaxDemuxRetries = 1000;
 int DecoderThreads() {
   const unsigned cores = std::thread::hardware_concurrency();
   return int(std::clamp(cores, 1u, 4u));
+}
+
+int64_t SaturatingSub(int64_t a, int64_t b) {
+  int64_t r = 0;
+  if (__builtin_sub_overflow(a, b, &r))
+    return b > 0 ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
+  return r;
 }
 
 bool IsFullRangeFormat(int format) {
@@ -101,6 +110,9 @@ void FrameReader::Close() {
   m_input = nullptr;
   m_stream = -1;
   m_broken = false;
+  m_seeks = 0;
+  m_delay = 0;
+  m_haveFirstStamp = false;
   ResetRun(true);
 }
 
@@ -109,6 +121,7 @@ void FrameReader::ResetRun(bool fromStart) {
   if (m_next != nullptr) av_frame_unref(m_next);
   m_hasCur = m_hasNext = false;
   m_haveLastStamp = false;
+  m_haveFedDts = false;
   m_runFromStart = fromStart;
   m_flushed = m_ended = false;
 }
@@ -129,6 +142,7 @@ bool FrameReader::ConvertCurrent(Bitmap& out) {
 
 bool FrameReader::PositionAt(int64_t limit) {
   if (m_dec == nullptr || m_broken) return false;
+  if (m_haveFirstStamp && limit < m_firstStamp) return false;
   if (NeedsSeek(limit)) SeekTo(limit);
   if (m_broken) return false;
   for (;;) {
@@ -159,22 +173,28 @@ bool FrameReader::NeedsSeek(int64_t limit) const {
   } else {
     return m_ended && !m_runFromStart;
   }
-  // Forward: jump when a key frame lies beyond what this run has decoded.
+  // Forward: jump when the key frame the limit needs has not been given to
+  // the decoder yet.
   const int64_t decoded = m_hasNext ? m_nextStamp : m_curStamp;
   if (limit <= decoded || m_ended) return false;
   const int64_t key = KeyFrameAtOrBefore(limit);
-  return key != AV_NOPTS_VALUE && key > decoded;
+  return key != AV_NOPTS_VALUE && (!m_haveFedDts || key > m_lastFedDts);
 }
 
 int64_t FrameReader::KeyFrameAtOrBefore(int64_t limit) const {
   AVStream* st = m_input->Context()->streams[m_stream];
-  const AVIndexEntry* e = avformat_index_get_entry_from_timestamp(st, limit, AVSEEK_FLAG_BACKWARD);
+  const AVIndexEntry* e = avformat_index_get_entry_from_timestamp(st, SaturatingSub(limit, m_delay),
+                                                                  AVSEEK_FLAG_BACKWARD);
   if (e == nullptr || (e->flags & AVINDEX_KEYFRAME) == 0) return AV_NOPTS_VALUE;
   return e->timestamp;
 }
 
 void FrameReader::SeekTo(int64_t limit) {
-  int64_t target = limit;
+  ++m_seeks;
+  // Seeking goes by decoding stamps: the key frame whose picture shows at
+  // the limit is decoded about the reordering delay earlier.
+  const int64_t base = SaturatingSub(limit, m_delay);
+  int64_t target = base;
   int64_t step = m_ticksPerFrame;
   for (int attempt = 0; attempt < kMaxSeekAttempts; ++attempt) {
     ResetRun(false);
@@ -188,10 +208,11 @@ void FrameReader::SeekTo(int64_t limit) {
     }
     // The key frame the index offered shows after the limit (its time stamp
     // and the index disagree): look further back.
-    if (step > std::numeric_limits<int64_t>::max() / 4) break;
+    if (step > std::numeric_limits<int64_t>::max() / 4 ||
+        base == std::numeric_limits<int64_t>::min())
+      break;
     step *= 4;
-    if (limit < std::numeric_limits<int64_t>::min() + step) break;
-    target = limit - step;
+    target = SaturatingSub(base, step);
   }
   if (!Rewind()) m_broken = true;
 }
@@ -216,7 +237,14 @@ int FrameReader::ReadVideoPacket() {
     if (r < 0) return r;
     // Empty packets are the container's "drop" frames: the previous frame
     // stays. (An empty packet would also tell the decoder to drain.)
-    if (m_packet->stream_index == m_stream && m_packet->size > 0) return 0;
+    if (m_packet->stream_index == m_stream && m_packet->size > 0) {
+      const int64_t dts = m_packet->dts != AV_NOPTS_VALUE ? m_packet->dts : m_packet->pts;
+      if (dts != AV_NOPTS_VALUE) {
+        m_lastFedDts = dts;
+        m_haveFedDts = true;
+      }
+      return 0;
+    }
     av_packet_unref(m_packet);
   }
 }
@@ -257,7 +285,14 @@ int64_t FrameReader::StampOf(const AVFrame* frame) {
   // Stamps of one run only grow, so that "the last frame at or before a time"
   // is well defined even in a damaged stream.
   if (m_haveLastStamp && stamp <= m_lastStamp) stamp = m_lastStamp + 1;
+  if (m_runFromStart && !m_haveLastStamp) {
+    m_firstStamp = stamp;
+    m_haveFirstStamp = true;
+  }
   m_lastStamp = stamp;
+  if (frame->pkt_dts != AV_NOPTS_VALUE && stamp > frame->pkt_dts)
+    m_delay =
+        std::max(m_delay, std::min(stamp - frame->pkt_dts, kMaxDelayFrames * m_ticksPerFrame));
   m_haveLastStamp = true;
   return stamp;
 }

@@ -41,6 +41,10 @@ class FrameReader {
   // matches.
   bool ConvertCurrent(Bitmap& out);
 
+  // Seeks made so far (a read from the start again counts as one); reading
+  // in order makes none.
+  int SeekCount() const { return m_seeks; }
+
  private:
   bool NeedsSeek(int64_t limit) const;
   void SeekTo(int64_t limit);
@@ -71,10 +75,19 @@ class FrameReader {
   int64_t m_nextStamp = 0;
   int64_t m_lastStamp = 0;
   bool m_haveLastStamp = false;
+  int64_t m_lastFedDts = 0;  // decoding stamp of the last packet given to the decoder
+  bool m_haveFedDts = false;
+  // How far presentation stamps run ahead of decoding stamps (frame
+  // reordering), learnt from the frames decoded; key frames are indexed by
+  // their decoding stamps.
+  int64_t m_delay = 0;
+  int64_t m_firstStamp = 0;  // stamp of the stream's first frame, once seen
+  bool m_haveFirstStamp = false;
   bool m_runFromStart = true;  // the run began at the first frame of the stream
   bool m_flushed = false;      // the demuxer ran out and the decoder is draining
   bool m_ended = false;        // the decoder is drained
   bool m_broken = false;       // the source could not be reopened
+  int m_seeks = 0;
 };
 
 }  // namespace q9::platform

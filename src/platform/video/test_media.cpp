@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+
+#include <gtest/gtest.h>
 
 #include "platform/signlib/byte_io.h"
 
@@ -49,6 +52,74 @@ int ColourIndex(const Bitmap& frame) {
     for (int x = 0; x < frame.Width(); ++x) red += frame.Row(y)[3 * x + 2];
   red /= double(frame.Width()) * frame.Height();
   return int(std::lround(red / 8.0));
+}
+
+namespace {
+
+class Clips {
+ public:
+  static Clips& Get() {
+    static Clips clips;
+    return clips;
+  }
+
+  std::string Scratch(const std::string& name) const { return m_dir.File(name); }
+
+  std::string Path(const std::string& name) {
+    const auto made = m_made.find(name);
+    if (made != m_made.end()) return made->second;
+    const std::string path = m_dir.File(name);
+    const bool ok = Make(name, path);
+    return m_made[name] = ok ? path : "";
+  }
+
+ private:
+  bool Make(const std::string& name, const std::string& path) {
+    const std::string colours10 = ColourCountInput("64x48", "25", 10);
+    const std::string colours30 = ColourCountInput("64x48", "25", 30);
+    const std::string testsrc = "-f lavfi -i testsrc=s=64x48:r=25 -frames:v 10";
+    const std::map<std::string, std::string> recipes = {
+        {"mjpeg25.avi", colours10 + " -c:v mjpeg -q:v 2"},
+        {"mjpeg2997.avi", ColourCountInput("64x48", "30000/1001", 10) + " -c:v mjpeg -q:v 2"},
+        // Input frame 4 moves one frame later: the AVI muxer writes an empty
+        // chunk for the gap at time stamp 4.
+        {"drop.avi", colours10 + " -vf \"setpts='(N+gte(N,4))/(25*TB)'\" -fps_mode passthrough" +
+                         " -c:v mjpeg -q:v 2"},
+        {"mjpeg2997.mkv", ColourCountInput("64x48", "30000/1001", 10) + " -c:v mjpeg -q:v 2"},
+        {"h264.mp4", colours30 + " -c:v libx264 -g 5 -bf 2 -pix_fmt yuv420p"},
+        {"mpeg4.mkv", colours30 + " -c:v mpeg4 -g 6 -bf 2 -q:v 2"},
+        {"bframes.avi", colours30 + " -c:v mpeg4 -g 6 -bf 2 -q:v 2"},
+        {"bgr24.avi", testsrc + " -c:v rawvideo -pix_fmt bgr24"},
+        {"pal8.avi", testsrc + " -c:v rawvideo -pix_fmt pal8"},
+        {"odd.avi", "-f lavfi -i testsrc=s=63x47:r=25 -frames:v 4 -c:v rawvideo -pix_fmt bgr24"},
+    };
+    if (name == "start5.avi") {
+      // ffmpeg's muxer writes stream start 0, so the header is patched.
+      const std::string source = Path("mjpeg25.avi");
+      if (source.empty()) return false;
+      std::vector<uint8_t> avi = ReadBytes(source);
+      if (!PatchStrh(avi, "vids", kStrhStart, 5)) return false;
+      WriteBytes(path, avi);
+      return true;
+    }
+    const auto recipe = recipes.find(name);
+    return recipe != recipes.end() && Ffmpeg(recipe->second + " " + path);
+  }
+
+  TempDir m_dir;
+  std::map<std::string, std::string> m_made;
+};
+
+}  // namespace
+
+std::string Clip(const std::string& name) {
+  std::string path = Clips::Get().Path(name);
+  if (path.empty()) ADD_FAILURE() << "ffmpeg could not make " << name;
+  return path;
+}
+
+std::string ScratchFile(const std::string& name) {
+  return Clips::Get().Scratch(name);
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {

@@ -37,6 +37,22 @@ std::string ColourCountInput(const std::string& size, const std::string& rate, i
 // The i of a ColourCountInput frame, from its mean red; -1 for an empty bitmap.
 int ColourIndex(const Bitmap& frame);
 
+// The shared test clips, each made with ffmpeg the first time a test of the
+// process asks for it (ctest runs every test in a process of its own).
+// Colour-count clips (frame i has ColourIndex i), 64 x 48 at 25 fps:
+//   mjpeg25.avi (10 frames), mjpeg2997.avi and mjpeg2997.mkv (10 frames at
+//   30000/1001; the mkv stamps in milliseconds),
+//   start5.avi (mjpeg25.avi with stream start 5 in its header),
+//   drop.avi (10 frames, an empty chunk at time stamp 4, length 11),
+//   h264.mp4 (30 frames, key frame every 5, B-frames),
+//   mpeg4.mkv and bframes.avi (30 frames of MPEG-4 with B-frames).
+// Test pictures: bgr24.avi and pal8.avi (uncompressed, 64 x 48, 10 frames),
+//   odd.avi (uncompressed bgr24, 63 x 47, 4 frames).
+// The path, or "" (and a test failure) when ffmpeg could not make it.
+std::string Clip(const std::string& name);
+// A path for a file a test writes, in the clips' folder.
+std::string ScratchFile(const std::string& name);
+
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 

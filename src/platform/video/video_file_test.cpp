@@ -13,73 +13,8 @@
 namespace q9::platform {
 namespace {
 
-using test::ColourCountInput;
 using test::ColourIndex;
 using test::Ffmpeg;
-
-// The clips of this file, each made with the ffmpeg command the first time
-// a test asks for it (ctest runs every test in a process of its own).
-class Clips {
- public:
-  static Clips& Get() {
-    static Clips clips;
-    return clips;
-  }
-
-  // A path in the clips' folder for a file a test writes.
-  std::string TempFile(const std::string& name) const { return m_dir.File(name); }
-
-  // The clip's path, or "" when ffmpeg could not make it.
-  std::string Path(const std::string& name) {
-    const auto made = m_made.find(name);
-    if (made != m_made.end()) return made->second;
-    const std::string path = m_dir.File(name);
-    const bool ok = Make(name, path);
-    return m_made[name] = ok ? path : "";
-  }
-
- private:
-  bool Make(const std::string& name, const std::string& path) {
-    const std::string colours10 = ColourCountInput("64x48", "25", 10);
-    const std::string colours30 = ColourCountInput("64x48", "25", 30);
-    const std::string testsrc = "-f lavfi -i testsrc=s=64x48:r=25 -frames:v 10";
-    const std::map<std::string, std::string> recipes = {
-        {"mjpeg25.avi", colours10 + " -c:v mjpeg -q:v 2"},
-        {"mjpeg2997.avi", ColourCountInput("64x48", "30000/1001", 10) + " -c:v mjpeg -q:v 2"},
-        // Input frame 4 moves one frame later: the AVI muxer writes an empty
-        // chunk for the gap at time stamp 4.
-        {"drop.avi", colours10 + " -vf \"setpts='(N+gte(N,4))/(25*TB)'\" -fps_mode passthrough" +
-                         " -c:v mjpeg -q:v 2"},
-        {"h264.mp4", colours30 + " -c:v libx264 -g 5 -bf 2 -pix_fmt yuv420p"},
-        {"mpeg4.mkv", colours30 + " -c:v mpeg4 -g 6 -bf 2 -q:v 2"},
-        {"bframes.avi", colours30 + " -c:v mpeg4 -g 6 -bf 2 -q:v 2"},
-        {"bgr24.avi", testsrc + " -c:v rawvideo -pix_fmt bgr24"},
-        {"pal8.avi", testsrc + " -c:v rawvideo -pix_fmt pal8"},
-        {"odd.avi", "-f lavfi -i testsrc=s=63x47:r=25 -frames:v 4 -c:v rawvideo -pix_fmt bgr24"},
-    };
-    if (name == "start5.avi") {
-      // Stream start 5: ffmpeg's muxer writes 0, so the header is patched.
-      const std::string source = Path("mjpeg25.avi");
-      if (source.empty()) return false;
-      std::vector<uint8_t> avi = test::ReadBytes(source);
-      if (!test::PatchStrh(avi, "vids", test::kStrhStart, 5)) return false;
-      test::WriteBytes(path, avi);
-      return true;
-    }
-    const auto recipe = recipes.find(name);
-    return recipe != recipes.end() && Ffmpeg(recipe->second + " " + path);
-  }
-
-  test::TempDir m_dir;
-  std::map<std::string, std::string> m_made;
-};
-
-// The clip's path; a failure of the test when ffmpeg could not make it.
-std::string Clip(const std::string& name) {
-  std::string path = Clips::Get().Path(name);
-  if (path.empty()) ADD_FAILURE() << "ffmpeg could not make " << name;
-  return path;
-}
 
 struct ClipCase {
   const char* file;
@@ -108,12 +43,14 @@ const ClipCase kClips[] = {
     {"drop.avi", {0, 11, 1, 25, 64, 48}, 0, Cat(Run(0, 3), Cat(Run(3, 9), {-1}))},
     // Other containers number frames by the frame rate.
     {"h264.mp4", {0, 30, 1, 25, 64, 48}, 0, Cat(Run(0, 29), {-1})},
+    // Millisecond stamps of a 29.97 fps clip are rounded: 33, 67, 100, ...
+    {"mjpeg2997.mkv", {0, 10, 1001, 30000, 64, 48}, 0, Cat(Run(0, 9), {-1})},
     {"mpeg4.mkv", {0, 30, 1, 25, 64, 48}, 0, Cat(Run(0, 29), {-1})},
 };
 
 class ClipTest : public ::testing::TestWithParam<ClipCase> {
  protected:
-  std::string Path() const { return Clip(GetParam().file); }
+  std::string Path() const { return test::Clip(GetParam().file); }
 };
 
 void ExpectInfo(const VideoStreamInfo& got, const VideoStreamInfo& want) {
@@ -215,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(Clips, ClipTest, ::testing::ValuesIn(kClips), [](const 
 // An AVI with B-frames (packed, as DivX writes them) has no exact numbering
 // to check, but a frame must still not depend on how it was reached.
 TEST(VideoFileTest, BFramesInAviReadTheSameAfterJumps) {
-  const std::string path = Clip("bframes.avi");
+  const std::string path = test::Clip("bframes.avi");
   VideoFile video;
   ASSERT_EQ(video.Open(path), AVIERR_OK);
   const int64_t last = video.StreamInfo().LastFrameNumber();
@@ -241,11 +178,11 @@ TEST(VideoFileTest, BFramesInAviReadTheSameAfterJumps) {
 TEST(VideoFileTest, UncompressedFramesMatchFfmpegExactly) {
   for (const char* name : {"bgr24.avi", "pal8.avi", "odd.avi"}) {
     SCOPED_TRACE(name);
-    const std::string raw = Clips::Get().TempFile(std::string(name) + ".bgr");
-    ASSERT_TRUE(Ffmpeg("-i " + Clip(name) + " -f rawvideo -pix_fmt bgr24 " + raw));
+    const std::string raw = test::ScratchFile(std::string(name) + ".bgr");
+    ASSERT_TRUE(Ffmpeg("-i " + test::Clip(name) + " -f rawvideo -pix_fmt bgr24 " + raw));
     const std::vector<uint8_t> expected = test::ReadBytes(raw);
     VideoFile video;
-    ASSERT_EQ(video.Open(Clip(name)), AVIERR_OK);
+    ASSERT_EQ(video.Open(test::Clip(name)), AVIERR_OK);
     const VideoStreamInfo info = video.StreamInfo();
     const size_t frameBytes = size_t(info.width) * size_t(info.height) * 3;
     ASSERT_EQ(expected.size(), frameBytes * size_t(info.length));
@@ -264,17 +201,17 @@ TEST(VideoFileTest, UncompressedFramesMatchFfmpegExactly) {
 // A classic bottom-up AVI (positive height in its format) shows the same
 // rows turned over.
 TEST(VideoFileTest, BottomUpAviRowsAreTurnedOver) {
-  std::vector<uint8_t> avi = test::ReadBytes(Clip("bgr24.avi"));
+  std::vector<uint8_t> avi = test::ReadBytes(test::Clip("bgr24.avi"));
   const size_t strf = test::FindChunk(avi, "strf");
   ASSERT_NE(strf, std::string::npos);
   ASSERT_EQ(int32_t(LoadU32(&avi[strf + 8])), -48);  // ffmpeg writes top-down
   StoreU32(&avi[strf + 8], 48);
-  const std::string path = Clips::Get().TempFile("bottomup.avi");
+  const std::string path = test::ScratchFile("bottomup.avi");
   test::WriteBytes(path, avi);
 
   VideoFile topDown;
   VideoFile bottomUp;
-  ASSERT_EQ(topDown.Open(Clip("bgr24.avi")), AVIERR_OK);
+  ASSERT_EQ(topDown.Open(test::Clip("bgr24.avi")), AVIERR_OK);
   ASSERT_EQ(bottomUp.Open(path), AVIERR_OK);
   Bitmap a;
   Bitmap b;
@@ -288,7 +225,7 @@ TEST(VideoFileTest, BottomUpAviRowsAreTurnedOver) {
 
 TEST(VideoFileTest, OutputBitmapIsReusedAndCopiesKeepTheirFrame) {
   VideoFile video;
-  ASSERT_EQ(video.Open(Clip("mjpeg25.avi")), AVIERR_OK);
+  ASSERT_EQ(video.Open(test::Clip("mjpeg25.avi")), AVIERR_OK);
   Bitmap frame = Bitmap::Create(10, 10, 8);
   ASSERT_TRUE(video.GetFrame(1, frame));
   EXPECT_EQ(frame.Width(), 64);
@@ -316,7 +253,7 @@ TEST(VideoFileTest, OpenFailuresGiveTheirCodes) {
   test::WriteBytes(dir.File("text.avi"), std::vector<uint8_t>(text.begin(), text.end()));
   ASSERT_TRUE(Ffmpeg("-f lavfi -i sine=d=0.2 " + dir.File("sound.wav")));
   // A video codec FFmpeg has no decoder for: an unknown four-character code.
-  std::vector<uint8_t> avi = test::ReadBytes(Clip("mjpeg25.avi"));
+  std::vector<uint8_t> avi = test::ReadBytes(test::Clip("mjpeg25.avi"));
   const size_t strf = test::FindChunk(avi, "strf");
   ASSERT_NE(strf, std::string::npos);
   std::copy_n("QZ9X", 4, avi.begin() + std::ptrdiff_t(strf + 16));
@@ -347,7 +284,7 @@ TEST(VideoFileTest, OpenFailuresGiveTheirCodes) {
 // A name is a file name, never a protocol or a pattern.
 TEST(VideoFileTest, NamesWithColonsAndPercentSignsOpen) {
   test::TempDir dir;
-  const std::vector<uint8_t> avi = test::ReadBytes(Clip("mjpeg25.avi"));
+  const std::vector<uint8_t> avi = test::ReadBytes(test::Clip("mjpeg25.avi"));
   for (const char* name : {"clip:1.avi", "concat:a.avi", "take%03d.avi", "file:x.avi"}) {
     test::WriteBytes(dir.File(name), avi);
     VideoFile video;
@@ -360,10 +297,10 @@ TEST(VideoFileTest, NamesWithColonsAndPercentSignsOpen) {
 
 TEST(VideoFileTest, CloseAndReopenStartAfresh) {
   VideoFile video;
-  ASSERT_EQ(video.Open(Clip("start5.avi")), AVIERR_OK);
+  ASSERT_EQ(video.Open(test::Clip("start5.avi")), AVIERR_OK);
   Bitmap frame;
   ASSERT_TRUE(video.GetFrame(9, frame));
-  ASSERT_EQ(video.Open(Clip("mjpeg25.avi")), AVIERR_OK);
+  ASSERT_EQ(video.Open(test::Clip("mjpeg25.avi")), AVIERR_OK);
   EXPECT_EQ(video.StreamInfo().start, 0);
   ASSERT_TRUE(video.GetFrame(2, frame));
   EXPECT_EQ(ColourIndex(frame), 2);
@@ -373,7 +310,7 @@ TEST(VideoFileTest, CloseAndReopenStartAfresh) {
   EXPECT_EQ(video.HasAudioStream(), AVIERR_BADHANDLE);
 
   VideoFile moved = std::move(video);
-  EXPECT_EQ(moved.Open(Clip("drop.avi")), AVIERR_OK);
+  EXPECT_EQ(moved.Open(test::Clip("drop.avi")), AVIERR_OK);
   EXPECT_TRUE(moved.GetFrame(4, frame));
   EXPECT_EQ(ColourIndex(frame), 3);
 }
