@@ -124,7 +124,7 @@ struct PacketGuard {
 // its byte position against the file's size when the duration is unknown.
 class ProgressMeter {
  public:
-  ProgressMeter(AVFormatContext* in, const AVStream* st) : m_in(in) {
+  ProgressMeter(AVFormatContext* in, const AVStream* st) {
     if (st->duration > 0 && st->duration != AV_NOPTS_VALUE) {
       m_duration = st->duration;
     } else if (in->duration > 0 && in->duration != AV_NOPTS_VALUE) {
@@ -149,7 +149,6 @@ class ProgressMeter {
   // 100 is said once, when everything is written.
   static int Clamp(double percent) { return int(std::clamp(percent, 0.0, 99.0)); }
 
-  AVFormatContext* m_in;
   int64_t m_duration = 0;
   int64_t m_start = AV_NOPTS_VALUE;
   int64_t m_size = -1;

@@ -78,7 +78,7 @@ class FrameReader {
   int64_t m_lastFedDts = 0;  // decoding stamp of the last packet given to the decoder
   bool m_haveFedDts = false;
   // How far presentation stamps run ahead of decoding stamps (frame
-  // reordering), learnt from the frames decoded; key frames are indexed by
+  // reordering), learnt from the packets read; key frames are indexed by
   // their decoding stamps.
   int64_t m_delay = 0;
   int64_t m_firstStamp = 0;  // stamp of the stream's first frame, once seen

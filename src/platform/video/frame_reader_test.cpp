@@ -55,7 +55,7 @@ const SeekCase kSeekCases[] = {
       {0, 0, 3}}},
     // The empty chunk at 4 needs no seek either.
     {"drop.avi", {{3, 3, 0}, {4, 3, 0}, {5, 4, 0}, {6, 5, 0}}},
-    // H.264 with key frames at 0, 5, 10, ... (time stamps of 512 per frame):
+    // H.264 with key frames at 0, 4, 8, ... (time stamps of 512 per frame):
     // a jump within a group decodes on, a jump past a key frame seeks.
     {"h264.mp4",
      {{0, 0, 0},

@@ -87,6 +87,9 @@ class Clips {
                          " -c:v mjpeg -q:v 2"},
         {"mjpeg2997.mkv", ColourCountInput("64x48", "30000/1001", 10) + " -c:v mjpeg -q:v 2"},
         {"h264.mp4", colours30 + " -c:v libx264 -g 5 -bf 2 -pix_fmt yuv420p"},
+        // Large enough for threaded decoding.
+        {"h264hd.mp4",
+         ColourCountInput("1280x720", "25", 12) + " -c:v libx264 -g 4 -bf 2 -pix_fmt yuv420p"},
         {"mpeg4.mkv", colours30 + " -c:v mpeg4 -g 6 -bf 2 -q:v 2"},
         {"bframes.avi", colours30 + " -c:v mpeg4 -g 6 -bf 2 -q:v 2"},
         {"bgr24.avi", testsrc + " -c:v rawvideo -pix_fmt bgr24"},

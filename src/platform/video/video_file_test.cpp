@@ -43,6 +43,8 @@ const ClipCase kClips[] = {
     {"drop.avi", {0, 11, 1, 25, 64, 48}, 0, Cat(Run(0, 3), Cat(Run(3, 9), {-1}))},
     // Other containers number frames by the frame rate.
     {"h264.mp4", {0, 30, 1, 25, 64, 48}, 0, Cat(Run(0, 29), {-1})},
+    // Decoded with several threads.
+    {"h264hd.mp4", {0, 12, 1, 25, 1280, 720}, 0, Cat(Run(0, 11), {-1})},
     // Millisecond stamps of a 29.97 fps clip are rounded: 33, 67, 100, ...
     {"mjpeg2997.mkv", {0, 10, 1001, 30000, 64, 48}, 0, Cat(Run(0, 9), {-1})},
     {"mpeg4.mkv", {0, 30, 1, 25, 64, 48}, 0, Cat(Run(0, 29), {-1})},
