@@ -109,9 +109,10 @@ void FrameReader::Close() {
   av_packet_free(&m_packet);
   av_frame_free(&m_cur);
   av_frame_free(&m_next);
-  sws_freeContext(m_sws);
-  m_sws = nullptr;
-  std::fill(std::begin(m_swsKey), std::end(m_swsKey), 0);
+  for (Scaler* scaler : {&m_scaler, &m_restScaler}) {
+    sws_freeContext(scaler->context);
+    *scaler = Scaler();
+  }
   m_input = nullptr;
   m_stream = -1;
   m_broken = false;
@@ -303,39 +304,88 @@ int64_t FrameReader::StampOf(const AVFrame* frame) {
   return stamp;
 }
 
+// swscale writes straight into the bitmap's rows, which have no padding
+// beyond 4 bytes. Two of its habits rule out the obvious ways:
+// - its fast YUV-to-RGB path leaves the last pixels of a row unconverted
+//   unless the row has room for whole groups of 8 pixels, so the accurate
+//   path (SWS_ACCURATE_RND) is used;
+// - that path's vector code also writes whole pixel groups past a row's end,
+//   into the next row in memory, and keeps exact widths only for the last
+//   rows it writes. With the bitmap's negative stride (top row last in
+//   memory) it would spoil finished rows and write past the bitmap's end.
+// So the bottom-up bitmap is written in memory order with a positive stride,
+// from a source read bottom-up (negative source strides). Point sampling of
+// the chroma keeps that turn exact (bilinear chroma would weigh the rows of
+// a turned picture differently), and BITEXACT keeps every row's rounding the
+// same whatever its position.
 bool FrameReader::Convert(const AVFrame* frame, Bitmap& out) {
   const int width = frame->width;
   const int height = frame->height;
-  if (width <= 0 || height <= 0 || frame->format < 0) return false;
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
+  if (width <= 0 || height <= 0 || desc == nullptr || (desc->flags & AV_PIX_FMT_FLAG_HWACCEL))
+    return false;
+  Bitmap fresh;
+  const bool reuse =
+      out.HasData() && out.Width() == width && out.Height() == height && out.BitsPerPixel() == 24;
+  if (!reuse) fresh = Bitmap::Create(width, height, 24);
+  Bitmap& target = reuse ? out : fresh;
+  if (!target.HasData()) return false;
+  uint8_t* bits = target.MutableBits();
+  const int stride = int(target.Stride());
+  // When the height is no multiple of the rows one chroma row covers, the
+  // bottom rows that cover the last chroma row only partly are converted on
+  // their own (they come first in memory), so every row keeps its own
+  // chroma row.
+  const int group = 1 << desc->log2_chroma_h;
+  const int rest = height % group;
+  const int whole = height - rest;
+  if (rest > 0 && !ConvertRows(frame, whole, rest, bits, stride, m_restScaler)) return false;
+  if (whole > 0 &&
+      !ConvertRows(frame, 0, whole, bits + size_t(rest) * size_t(stride), stride, m_scaler))
+    return false;
+  if (!reuse) out = std::move(fresh);
+  return true;
+}
+
+bool FrameReader::ConvertRows(const AVFrame* frame, int firstRow, int rows, uint8_t* dst,
+                              int stride, Scaler& scaler) {
   const auto format = AVPixelFormat(frame->format);
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
   const int fullRange = frame->color_range == AVCOL_RANGE_JPEG || IsFullRangeFormat(format);
-  const int key[5] = {width, height, frame->format, int(frame->colorspace), fullRange};
-  if (m_sws == nullptr || !std::equal(std::begin(key), std::end(key), std::begin(m_swsKey))) {
-    sws_freeContext(m_sws);
-    m_sws = sws_getContext(width, height, format, width, height, AV_PIX_FMT_BGR24, SWS_BILINEAR,
-                           nullptr, nullptr, nullptr);
-    if (m_sws == nullptr) return false;
-    std::copy(std::begin(key), std::end(key), std::begin(m_swsKey));
-    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
-    if (desc != nullptr && (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) == 0) {
+  const int key[6] = {frame->width, rows, frame->format, int(frame->colorspace), fullRange, 1};
+  if (!std::equal(std::begin(key), std::end(key), std::begin(scaler.key))) {
+    sws_freeContext(scaler.context);
+    scaler = Scaler();
+    scaler.context =
+        sws_getContext(frame->width, rows, format, frame->width, rows, AV_PIX_FMT_BGR24,
+                       SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr, nullptr);
+    if (scaler.context == nullptr) return false;
+    std::copy(std::begin(key), std::end(key), std::begin(scaler.key));
+    if (desc->nb_components >= 3 &&
+        (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) == 0) {
       // YUV: the stream's own matrix (BT.601 when unspecified) and range.
       const int space =
           frame->colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : int(frame->colorspace);
-      const int* coefficients = sws_getCoefficients(space);
-      sws_setColorspaceDetails(m_sws, coefficients, fullRange, sws_getCoefficients(SWS_CS_DEFAULT),
-                               1, 0, 1 << 16, 1 << 16);
+      sws_setColorspaceDetails(scaler.context, sws_getCoefficients(space), fullRange,
+                               sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     }
   }
-  if (!(out.HasData() && out.Width() == width && out.Height() == height &&
-        out.BitsPerPixel() == 24))
-    out = Bitmap::Create(width, height, 24);
-  if (!out.HasData()) return false;
-  // Straight into the bitmap's rows: its top row is the last in memory, so
-  // the rows are written top-down with a negative stride.
-  uint8_t* dst[4] = {out.MutableRow(0), nullptr, nullptr, nullptr};
-  const int dstStride[4] = {-int(out.Stride()), 0, 0, 0};
-  const int rows = sws_scale(m_sws, frame->data, frame->linesize, 0, height, dst, dstStride);
-  return rows == height;
+  // The rows firstRow .. firstRow + rows - 1, last row first.
+  const uint8_t* src[4] = {};
+  int srcStride[4] = {};
+  for (int i = 0; i < 4 && frame->data[i] != nullptr; ++i) {
+    if (i == 1 && (desc->flags & AV_PIX_FMT_FLAG_PAL) != 0) {
+      src[i] = frame->data[i];  // the palette
+      continue;
+    }
+    const int shift = i == 1 || i == 2 ? desc->log2_chroma_h : 0;
+    const int last = (firstRow + rows - 1) >> shift;
+    src[i] = frame->data[i] + ptrdiff_t(last) * frame->linesize[i];
+    srcStride[i] = -frame->linesize[i];
+  }
+  uint8_t* dstPlanes[4] = {dst, nullptr, nullptr, nullptr};
+  const int dstStride[4] = {stride, 0, 0, 0};
+  return sws_scale(scaler.context, src, srcStride, 0, rows, dstPlanes, dstStride) == rows;
 }
 
 }  // namespace q9::platform

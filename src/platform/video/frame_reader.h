@@ -57,13 +57,22 @@ class FrameReader {
   void DiscardOtherStreams();
   bool Convert(const AVFrame* frame, Bitmap& out);
 
+  // A scaler for one block of rows of the picture, made again when the
+  // frame's size, format or colours change.
+  struct Scaler {
+    SwsContext* context = nullptr;
+    int key[6] = {};  // width, rows, format, colour space, range, in use
+  };
+  bool ConvertRows(const AVFrame* frame, int firstRow, int rows, uint8_t* dst, int stride,
+                   Scaler& scaler);
+
   MediaInput* m_input = nullptr;
   int m_stream = -1;
   int64_t m_ticksPerFrame = 1;
   AVCodecContext* m_dec = nullptr;
   AVPacket* m_packet = nullptr;
-  SwsContext* m_sws = nullptr;
-  int m_swsKey[5] = {};  // width, height, format, colour space, range
+  Scaler m_scaler;      // the rows that fill whole chroma rows
+  Scaler m_restScaler;  // the bottom rows of a picture whose height splits a chroma row
 
   // The run: frames decoded since the last seek. m_cur is the frame shown at
   // the last limit asked for, m_next the first one after it.

@@ -225,6 +225,32 @@ TEST(VideoFileTest, BottomUpAviRowsAreTurnedOver) {
         << "row " << y;
 }
 
+// FFmpeg stamps an AVI stream from its header's start unless that lies more
+// than an hour in; then it stamps from 0, and the numbers follow it.
+TEST(VideoFileTest, StreamStartUpToAnHour) {
+  const std::vector<uint8_t> avi = test::ReadBytes(test::Clip("mjpeg25.avi"));
+  ASSERT_FALSE(avi.empty());
+  const struct {
+    uint32_t headerStart;
+    int64_t start;
+  } cases[] = {{90000, 90000}, {90001, 0}, {0xFFFFFFFFu, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.headerStart);
+    std::vector<uint8_t> patched = avi;
+    ASSERT_TRUE(test::PatchStrh(patched, "vids", test::kStrhStart, c.headerStart));
+    VideoFile video;
+    ASSERT_EQ(video.OpenMemory(patched), AVIERR_OK);
+    EXPECT_EQ(video.StreamInfo().start, c.start);
+    EXPECT_EQ(video.StreamInfo().LastFrameNumber(), c.start + 9);
+    Bitmap frame;
+    EXPECT_FALSE(video.GetFrame(c.start - 1, frame));
+    ASSERT_TRUE(video.GetFrame(c.start + 2, frame));
+    EXPECT_EQ(ColourIndex(frame), 2);
+    ASSERT_TRUE(video.GetFrame(c.start, frame));
+    EXPECT_EQ(ColourIndex(frame), 0);
+  }
+}
+
 TEST(VideoFileTest, OutputBitmapIsReusedAndCopiesKeepTheirFrame) {
   VideoFile video;
   ASSERT_EQ(video.Open(test::Clip("mjpeg25.avi")), AVIERR_OK);
