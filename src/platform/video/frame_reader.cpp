@@ -364,7 +364,7 @@ bool FrameReader::ConvertRows(const AVFrame* frame, int firstRow, int rows, uint
     std::copy(std::begin(key), std::end(key), std::begin(scaler.key));
     if (desc->nb_components >= 3 &&
         (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) == 0) {
-      // YUV: the stream's own matrix (BT.601 when unspecified) and range.
+      // YUV: the stream's own matrix (BT.601 when it names none) and range.
       const int space =
           frame->colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : int(frame->colorspace);
       sws_setColorspaceDetails(scaler.context, sws_getCoefficients(space), fullRange,
