@@ -40,6 +40,12 @@ void Bitmap::Initialise(int width, int height, int bitsPerPixel) {
   m_bits.reset();
 }
 
+uint8_t* Bitmap::OverwriteBits() {
+  if (!m_bits) return nullptr;
+  if (m_bits.use_count() > 1) m_bits = std::make_shared<std::vector<uint8_t>>(m_bits->size());
+  return m_bits->data();
+}
+
 uint8_t* Bitmap::MutableBits() {
   if (!m_bits) return nullptr;
   if (m_bits.use_count() > 1) m_bits = std::make_shared<std::vector<uint8_t>>(*m_bits);

@@ -49,6 +49,9 @@ class Bitmap {
   // The bits, bottom-up as in a packed bitmap. Null without data.
   const uint8_t* Bits() const { return m_bits ? m_bits->data() : nullptr; }
   uint8_t* MutableBits();
+  // Writable bits for a caller that is about to overwrite every byte: when
+  // the pixels are shared, this bitmap gets fresh storage instead of a copy.
+  uint8_t* OverwriteBits();
 
   // Row y counted from the top (y = 0 is the top row).
   const uint8_t* Row(int y) const { return Bits() + size_t(m_height - 1 - y) * Stride(); }

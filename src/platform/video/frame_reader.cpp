@@ -331,7 +331,7 @@ bool FrameReader::Convert(const AVFrame* frame, Bitmap& out) {
   if (!reuse) fresh = Bitmap::Create(width, height, 24);
   Bitmap& target = reuse ? out : fresh;
   if (!target.HasData()) return false;
-  uint8_t* bits = target.MutableBits();
+  uint8_t* bits = target.OverwriteBits();  // every row is written below
   const int stride = int(target.Stride());
   // When the height is no multiple of the rows one chroma row covers, the
   // bottom rows that cover the last chroma row only partly are converted on
