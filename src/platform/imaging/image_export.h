@@ -1,5 +1,5 @@
 #pragma once
-// Writing pictures to files, and reading animations back. Part of the
+// Writing pictures to files, and reading animations back. It belongs to the
 // imaging adapter (imaging_library.h holds the rest); the same conventions
 // apply: kImagingSuccess or kImagingFailure, with a one-line reason in *error
 // when error is not null. Files are written under a temporary name beside
