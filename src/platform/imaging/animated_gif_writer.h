@@ -34,7 +34,8 @@ class AnimatedGifWriter {
   // reason in *error (when error is not null).
   int Open(const std::string& path, int width, int height, std::string* error);
   // Adds a frame of the size given to Open, any depth, shown for
-  // delayCentiseconds (0 to 65,535) hundredths of a second.
+  // delayCentiseconds (0 to 65,535) hundredths of a second. Any failure of
+  // Open, AddFrame or Commit abandons the file: nothing is left of it.
   int AddFrame(const Bitmap& frame, int delayCentiseconds, std::string* error);
   // Finishes the file and renames it over the destination; at least one
   // frame is needed. The writer is closed afterwards, either way.
