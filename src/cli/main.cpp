@@ -1,4 +1,4 @@
-// q9seq: prints sequence files and writes old sequences; see seq_tool.h.
+// q9seq: prints, writes and draws sequence files; see seq_tool.h.
 
 #include <iostream>
 #include <string>

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "cli/make_old.h"
+#include "cli/render_command.h"
 #include "cli/seq_tool_args.h"
 #include "cli/sequence_info.h"
 #include "cli/tool_output.h"
@@ -28,6 +29,8 @@ int Dispatch(const SeqToolArgs& args, std::istream& in, std::ostream& out, std::
       return RunInfo(args.input, {args.json, args.bulbs}, out, err);
     case SeqCommand::kMakeOld:
       return RunMakeOld(args.input, args.output, in, err);
+    case SeqCommand::kRender:
+      return RunRender(args, err);
   }
   return kExitUsage;
 }

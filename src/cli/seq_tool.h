@@ -1,6 +1,6 @@
 #pragma once
-// The sequence tool q9seq: prints sequence files and old sequences, and
-// writes old sequences from JSON descriptions. main() only forwards its
+// The sequence tool q9seq: prints sequence files and old sequences, writes
+// old sequences from JSON descriptions, and draws sequences as pictures. main() only forwards its
 // arguments here, so tests run the whole tool in-process.
 
 #include <istream>

@@ -3,6 +3,7 @@
 // options. Only the shape of the line is checked here; the commands check
 // the files.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,16 +11,29 @@
 
 namespace q9::cli {
 
-enum class SeqCommand { kHelp, kVersion, kInfo, kMakeOld };
+enum class SeqCommand { kHelp, kVersion, kInfo, kMakeOld, kRender };
+
+// The pictures render writes, chosen by the output's extension.
+enum class PictureFormat { kPng, kGif };
+// ".png" or ".gif" in any letter case; nullopt for any other name.
+std::optional<PictureFormat> PictureFormatOf(std::string_view path);
+
+// render --zoom: pixels per bulb on each side.
+constexpr int kMinZoom = 1;
+constexpr int kMaxZoom = 32;
 
 struct SeqToolArgs {
   SeqCommand command = SeqCommand::kHelp;
-  // info: the sequence to print. make-old: the description, "-" for
-  // standard input.
+  // info and render: the sequence to read. make-old: the description, "-"
+  // for standard input.
   std::string input;
-  std::string output;  // make-old: the old sequence to write
-  bool json = false;   // info --json
-  bool bulbs = false;  // info --bulbs
+  // make-old: the old sequence to write. render: the picture to write.
+  std::string output;
+  bool json = false;                                  // info --json
+  bool bulbs = false;                                 // info --bulbs
+  PictureFormat pictureFormat = PictureFormat::kPng;  // render: from output's extension
+  int zoom = 1;                                       // render --zoom
+  std::optional<uint32_t> frame;                      // render --frame: that frame only
 };
 
 // The arguments after the program name. nullopt and a one-line reason for a

@@ -26,16 +26,6 @@ namespace {
 constexpr size_t kSniffBytes = 4;
 constexpr std::array<uint8_t, kSniffBytes> kRiffStart = {'R', 'I', 'F', 'F'};
 
-// The readers' messages start with a capital or with the path; ours follow
-// "q9seq: <file>: ".
-std::string ReasonOnly(std::string message, const std::string& path) {
-  if (message.starts_with(path + ": ")) message.erase(0, path.size() + 2);
-  if (!message.empty() && message[0] >= 'A' && message[0] <= 'Z' &&
-      !(message.size() > 1 && message[1] >= 'A' && message[1] <= 'Z'))
-    message[0] = char(message[0] - 'A' + 'a');
-  return message;
-}
-
 int InfoSq9(const std::string& path, const InfoOptions& options, std::ostream& out,
             std::ostream& err) {
   platform::Sq9Contents contents;

@@ -23,6 +23,14 @@ int PrintError(std::ostream& err, int exitCode, std::string_view subject, std::s
   return exitCode;
 }
 
+std::string ReasonOnly(std::string message, const std::string& path) {
+  if (message.starts_with(path + ": ")) message.erase(0, path.size() + 2);
+  if (!message.empty() && message[0] >= 'A' && message[0] <= 'Z' &&
+      !(message.size() > 1 && message[1] >= 'A' && message[1] <= 'Z'))
+    message[0] = char(message[0] - 'A' + 'a');
+  return message;
+}
+
 std::string QuotedText(std::string_view text) {
   std::string quoted = "\"";
   for (const char c : text) {

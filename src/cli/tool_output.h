@@ -21,6 +21,11 @@ constexpr std::string_view kToolName = "q9seq";
 // Gives exitCode back so that callers can return it directly.
 int PrintError(std::ostream& err, int exitCode, std::string_view subject, std::string_view reason);
 
+// A reader's message as the reason after "q9seq: <file>: ": without a
+// leading "<path>: " and starting in lower case (unless it starts with an
+// abbreviation such as "RIFF").
+std::string ReasonOnly(std::string message, const std::string& path);
+
 // Text found in a file, in double quotes, with control characters, the
 // quote itself and DEL as \xNN so that a name cannot move the terminal's
 // cursor or break a line. Other bytes pass as they are.

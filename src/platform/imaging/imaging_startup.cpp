@@ -52,7 +52,7 @@ bool Start(const char* argv0) {
     return false;
   }
   // Coders: refuse all, then allow reading the raster list (ImageMagick's own
-  // "XC" stays for its internal blank images). Delegates: Ghostscript only,
+  // "XC" stays for its internal blank images) and writing PNG. Delegates: Ghostscript only,
   // for EPS. Paths: no "@file" indirection.
   const std::string policy =
       "<policymap>"
@@ -61,6 +61,9 @@ bool Start(const char* argv0) {
       AllowedPattern() +
       "\"/>"
       "<policy domain=\"coder\" rights=\"read\" pattern=\"XC\"/>"
+      // PNG is also written (sequence pictures); GIF is written by our own
+      // encoder, so ImageMagick only reads it.
+      "<policy domain=\"coder\" rights=\"read|write\" pattern=\"PNG\"/>"
       "<policy domain=\"delegate\" rights=\"none\" pattern=\"*\"/>"
       "<policy domain=\"delegate\" rights=\"execute\" pattern=\"gs\"/>"
       "<policy domain=\"path\" rights=\"none\" pattern=\"@*\"/>"
