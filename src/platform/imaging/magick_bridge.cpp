@@ -8,6 +8,19 @@
 #include "platform/imaging/imaging_library.h"
 
 namespace q9::platform::detail {
+namespace {
+
+// ImageMagick aborts the whole process (an assertion, not an exception) on a
+// picture wider or taller than its width and height limits, so such pictures
+// never reach it. 16,000 is the lower of our own limit and the system
+// policy's.
+constexpr int kMagickMaxSide = 16000;
+
+bool FitsMagick(const Bitmap& picture) {
+  return picture.Width() <= kMagickMaxSide && picture.Height() <= kMagickMaxSide;
+}
+
+}  // namespace
 
 void BitmapToMagick(const Bitmap& picture24, Magick::Image& image) {
   // ImageMagick takes rows top-down without padding.
@@ -50,7 +63,7 @@ bool MagickToBitmap(Magick::Image& image, Bitmap& out) {
 }
 
 int RunMagick(Bitmap& bitmap, const std::function<void(Magick::Image&)>& op) {
-  if (!bitmap.HasData() || !EnsureMagick()) return kImagingFailure;
+  if (!bitmap.HasData() || !FitsMagick(bitmap) || !EnsureMagick()) return kImagingFailure;
   const Bitmap picture = TrueColourCopy(bitmap);
   if (!picture.HasData()) return kImagingFailure;
   try {
@@ -68,7 +81,7 @@ int RunMagick(Bitmap& bitmap, const std::function<void(Magick::Image&)>& op) {
 }
 
 bool OptimisedPalette(const Bitmap& picture, int colours, std::vector<RgbQuad>& palette) {
-  if (!picture.HasData() || !EnsureMagick()) return false;
+  if (!picture.HasData() || !FitsMagick(picture) || !EnsureMagick()) return false;
   const Bitmap source = TrueColourCopy(picture);
   if (!source.HasData()) return false;
   try {
