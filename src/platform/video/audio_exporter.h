@@ -1,0 +1,31 @@
+#pragma once
+// Copies the first audio stream of a video into a WAV file as it is, without
+// re-encoding, through FFmpeg's WAV muxer in bit-exact mode: the header is
+// the plain standard one (no LIST/INFO chunk, no encoder name). The file is
+// written beside the destination under a temporary name and renamed over it
+// at the end, so a failure or an abort leaves no half-written WAV.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace q9::platform {
+
+class MediaInput;
+
+class AudioExporter {
+ public:
+  // Receives the percentage done (0 to 100); returns 0 to go on.
+  using Progress = std::function<int(int percent)>;
+
+  // input is a demuxer of the video of its own (its read position moves).
+  // Results: AVIERR_OK; AVIERR_NODATA (no audio stream);
+  // AVIERR_START_NOT_FOUND (the stream's start cannot be turned into a time:
+  // scale or rate 0); AVIERR_FORMAT_SIZE_ZERO (no format block);
+  // AVIERR_UNSUPPORTED (a codec a WAV file cannot hold); AVIERR_FILEOPEN
+  // (cannot create the file); AVIERR_FILEREAD, AVIERR_FILEWRITE,
+  // AVIERR_MEMORY; AVIERR_USERABORT (progress returned non-zero).
+  static int32_t Export(MediaInput& input, const std::string& wavPath, const Progress& progress);
+};
+
+}  // namespace q9::platform

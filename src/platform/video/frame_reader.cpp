@@ -1,0 +1,391 @@
+#include "platform/video/frame_reader.h"
+
+#include <algorithm>
+#include <limits>
+#include <thread>
+#include <utility>
+
+#include "platform/imaging/bitmap.h"
+#include "platform/video/avi_error.h"
+#include "platform/video/media_input.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+
+namespace q9::platform {
+namespace {
+
+// Largest picture decoded: 64 million pixels (an 8192 x 8192 frame), so a
+// damaged header cannot make the decoder or the bitmap take gigabytes.
+constexpr int64_t kMaxPixels = int64_t(8192) * 8192;
+// A seek that lands after the wanted time is retried this many times, each
+// further back, before the stream is read again from its start.
+constexpr int kMaxSeekAttempts = 6;
+// The reordering delay believed is at most this many frame periods.
+constexpr int64_t kMaxDelayFrames = 64;
+// Consecutive decoder errors taken before the stream counts as ended.
+constexpr int kMaxDecoderErrors = 64;
+// A demuxer that keeps answering "try again" is given up on after this many.
+constexpr int kMaxDemuxRetries = 1000;
+
+// Decoder threads pay only for large pictures: measured on two cores,
+// 640 x 480 H.264 decoded 20-30 % slower with two threads than with one
+// (each frame is too little work), 1280 x 720 about 8 % faster. MJPEG and
+// uncompressed video have no threaded decoder. Threaded output is the same
+// as with one thread.
+int DecoderThreads(int width, int height) {
+  if (int64_t(width) * height < int64_t(1280) * 720) return 1;
+  return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+}
+
+int64_t SaturatingSub(int64_t a, int64_t b) {
+  int64_t r = 0;
+  if (__builtin_sub_overflow(a, b, &r))
+    return b > 0 ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
+  return r;
+}
+
+bool IsFullRangeFormat(int format) {
+  return format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P ||
+         format == AV_PIX_FMT_YUVJ444P || format == AV_PIX_FMT_YUVJ440P ||
+         format == AV_PIX_FMT_YUVJ411P;
+}
+
+}  // namespace
+
+FrameReader::~FrameReader() {
+  Close();
+}
+
+int32_t FrameReader::Open(MediaInput& input, int streamIndex) {
+  Close();
+  AVFormatContext* ctx = input.Context();
+  if (ctx == nullptr || streamIndex < 0 || unsigned(streamIndex) >= ctx->nb_streams)
+    return AVIERR_BADPARAM;
+  const AVStream* st = ctx->streams[streamIndex];
+  const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+  if (codec == nullptr) return AVIERR_NOCOMPRESSOR;
+
+  m_dec = avcodec_alloc_context3(codec);
+  m_packet = av_packet_alloc();
+  m_cur = av_frame_alloc();
+  m_next = av_frame_alloc();
+  if (m_dec == nullptr || m_packet == nullptr || m_cur == nullptr || m_next == nullptr) {
+    Close();
+    return AVIERR_MEMORY;
+  }
+  if (avcodec_parameters_to_context(m_dec, st->codecpar) < 0) {
+    Close();
+    return AVIERR_COMPRESSOR;
+  }
+  m_dec->pkt_timebase = st->time_base;
+  m_dec->max_pixels = kMaxPixels;
+  m_dec->thread_count = DecoderThreads(st->codecpar->width, st->codecpar->height);
+  m_dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+  if (const int r = avcodec_open2(m_dec, codec, nullptr); r < 0) {
+    Close();
+    return r == AVERROR(ENOMEM) ? AVIERR_MEMORY : AVIERR_COMPRESSOR;
+  }
+
+  m_input = &input;
+  m_stream = streamIndex;
+  // Frames without time stamps are placed one frame period after the last.
+  const AVRational period = st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0
+                                ? av_inv_q(st->avg_frame_rate)
+                                : AVRational{0, 1};
+  m_ticksPerFrame =
+      period.num > 0 ? std::max<int64_t>(1, av_rescale_q(1, period, st->time_base)) : 1;
+  DiscardOtherStreams();
+  ResetRun(true);
+  return AVIERR_OK;
+}
+
+void FrameReader::Close() {
+  avcodec_free_context(&m_dec);
+  av_packet_free(&m_packet);
+  av_frame_free(&m_cur);
+  av_frame_free(&m_next);
+  for (Scaler* scaler : {&m_scaler, &m_restScaler}) {
+    sws_freeContext(scaler->context);
+    *scaler = Scaler();
+  }
+  m_input = nullptr;
+  m_stream = -1;
+  m_broken = false;
+  m_seeks = 0;
+  m_delay = 0;
+  m_haveFirstStamp = false;
+  ResetRun(true);
+}
+
+void FrameReader::ResetRun(bool fromStart) {
+  if (m_cur != nullptr) av_frame_unref(m_cur);
+  if (m_next != nullptr) av_frame_unref(m_next);
+  m_hasCur = m_hasNext = false;
+  m_haveLastStamp = false;
+  m_haveFedDts = false;
+  m_runFromStart = fromStart;
+  m_flushed = m_ended = false;
+}
+
+void FrameReader::DiscardOtherStreams() {
+  AVFormatContext* ctx = m_input->Context();
+  for (unsigned i = 0; i < ctx->nb_streams; ++i)
+    ctx->streams[i]->discard = int(i) == m_stream ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+}
+
+bool FrameReader::PastLastFrame(int64_t limit) const {
+  return m_hasCur && m_ended && !m_hasNext && limit - m_curStamp >= m_ticksPerFrame;
+}
+
+bool FrameReader::ConvertCurrent(Bitmap& out) {
+  return m_hasCur && Convert(m_cur, out);
+}
+
+bool FrameReader::PositionAt(int64_t limit) {
+  if (m_dec == nullptr || m_broken) return false;
+  if (m_haveFirstStamp && limit < m_firstStamp) return false;
+  if (NeedsSeek(limit)) SeekTo(limit);
+  if (m_broken) return false;
+  for (;;) {
+    if (!m_hasNext) {
+      if (m_ended) break;
+      if (!DecodeNext(m_next, m_nextStamp)) {
+        m_ended = true;
+        break;
+      }
+      m_hasNext = true;
+    }
+    if (m_nextStamp > limit) break;
+    std::swap(m_cur, m_next);
+    m_curStamp = m_nextStamp;
+    m_hasCur = true;
+    m_hasNext = false;
+  }
+  return m_hasCur;
+}
+
+bool FrameReader::NeedsSeek(int64_t limit) const {
+  if (m_hasCur) {
+    if (m_curStamp > limit) return true;
+  } else if (m_hasNext) {
+    // Nothing of this run is at or before the limit; from the stream's start
+    // that means there is no such frame at all.
+    if (m_nextStamp > limit) return !m_runFromStart;
+  } else {
+    return m_ended && !m_runFromStart;
+  }
+  // Forward: jump when the key frame the limit needs has not been given to
+  // the decoder yet.
+  const int64_t decoded = m_hasNext ? m_nextStamp : m_curStamp;
+  if (limit <= decoded || m_ended) return false;
+  const int64_t key = KeyFrameAtOrBefore(limit);
+  return key != AV_NOPTS_VALUE && (!m_haveFedDts || key > m_lastFedDts);
+}
+
+int64_t FrameReader::KeyFrameAtOrBefore(int64_t limit) const {
+  AVStream* st = m_input->Context()->streams[m_stream];
+  const AVIndexEntry* e = avformat_index_get_entry_from_timestamp(st, SaturatingSub(limit, m_delay),
+                                                                  AVSEEK_FLAG_BACKWARD);
+  if (e == nullptr || (e->flags & AVINDEX_KEYFRAME) == 0) return AV_NOPTS_VALUE;
+  return e->timestamp;
+}
+
+void FrameReader::SeekTo(int64_t limit) {
+  ++m_seeks;
+  // Seeking goes by decoding stamps: the key frame whose picture shows at
+  // the limit is decoded about the reordering delay earlier.
+  const int64_t base = SaturatingSub(limit, m_delay);
+  int64_t target = base;
+  int64_t step = m_ticksPerFrame;
+  for (int attempt = 0; attempt < kMaxSeekAttempts; ++attempt) {
+    ResetRun(false);
+    if (avformat_seek_file(m_input->Context(), m_stream, std::numeric_limits<int64_t>::min(),
+                           target, target, 0) < 0)
+      break;
+    avcodec_flush_buffers(m_dec);
+    if (DecodeNext(m_next, m_nextStamp)) {
+      m_hasNext = true;
+      if (m_nextStamp <= limit) return;
+    }
+    // The key frame the index offered shows after the limit (its time stamp
+    // and the index disagree): look further back.
+    if (step > std::numeric_limits<int64_t>::max() / 4 ||
+        base == std::numeric_limits<int64_t>::min())
+      break;
+    step *= 4;
+    target = SaturatingSub(base, step);
+  }
+  if (!Rewind()) m_broken = true;
+}
+
+bool FrameReader::Rewind() {
+  ResetRun(true);
+  if (m_input->Reopen() != AVIERR_OK) return false;
+  AVFormatContext* ctx = m_input->Context();
+  if (unsigned(m_stream) >= ctx->nb_streams ||
+      ctx->streams[m_stream]->codecpar->codec_id != m_dec->codec_id)
+    return false;
+  DiscardOtherStreams();
+  avcodec_flush_buffers(m_dec);
+  return true;
+}
+
+int FrameReader::ReadVideoPacket() {
+  AVFormatContext* ctx = m_input->Context();
+  for (int retries = 0;;) {
+    const int r = av_read_frame(ctx, m_packet);
+    if (r == AVERROR(EAGAIN) && ++retries < kMaxDemuxRetries) continue;
+    if (r < 0) return r;
+    // Empty packets are the container's "drop" frames: the previous frame
+    // stays. (An empty packet would also tell the decoder to drain.)
+    if (m_packet->stream_index == m_stream && m_packet->size > 0) {
+      const int64_t dts = m_packet->dts != AV_NOPTS_VALUE ? m_packet->dts : m_packet->pts;
+      if (dts != AV_NOPTS_VALUE) {
+        m_lastFedDts = dts;
+        m_haveFedDts = true;
+      }
+      if (m_packet->pts != AV_NOPTS_VALUE && m_packet->dts != AV_NOPTS_VALUE &&
+          m_packet->pts > m_packet->dts)
+        m_delay = std::max(
+            m_delay, std::min(m_packet->pts - m_packet->dts, kMaxDelayFrames * m_ticksPerFrame));
+      return 0;
+    }
+    av_packet_unref(m_packet);
+  }
+}
+
+bool FrameReader::DecodeNext(AVFrame* frame, int64_t& stamp) {
+  av_frame_unref(frame);
+  int errors = 0;
+  for (;;) {
+    int r = avcodec_receive_frame(m_dec, frame);
+    if (r == 0) {
+      stamp = StampOf(frame);
+      return true;
+    }
+    if (r == AVERROR_EOF) return false;
+    if (r != AVERROR(EAGAIN)) {
+      // A damaged frame: the decoder goes on with the next one.
+      if (++errors > kMaxDecoderErrors) return false;
+      continue;
+    }
+    if (m_flushed) return false;
+    if (ReadVideoPacket() < 0) {
+      avcodec_send_packet(m_dec, nullptr);
+      m_flushed = true;
+      continue;
+    }
+    r = avcodec_send_packet(m_dec, m_packet);
+    av_packet_unref(m_packet);
+    // A packet the decoder rejects is skipped; its frame is missing like a
+    // dropped one.
+    (void)r;
+  }
+}
+
+int64_t FrameReader::StampOf(const AVFrame* frame) {
+  int64_t stamp = frame->best_effort_timestamp;
+  if (stamp == AV_NOPTS_VALUE) stamp = frame->pts;
+  if (stamp == AV_NOPTS_VALUE) stamp = m_haveLastStamp ? m_lastStamp + m_ticksPerFrame : 0;
+  // Stamps of one run only grow, so that "the last frame at or before a time"
+  // is well defined even in a damaged stream.
+  if (m_haveLastStamp && stamp <= m_lastStamp) stamp = m_lastStamp + 1;
+  if (m_runFromStart && !m_haveLastStamp) {
+    m_firstStamp = stamp;
+    m_haveFirstStamp = true;
+  }
+  m_lastStamp = stamp;
+  m_haveLastStamp = true;
+  return stamp;
+}
+
+// swscale writes straight into the bitmap's rows, which have no padding
+// beyond 4 bytes. Two of its habits rule out the obvious ways:
+// - its fast YUV-to-RGB path leaves the last pixels of a row unconverted
+//   unless the row has room for whole groups of 8 pixels, so the accurate
+//   path (SWS_ACCURATE_RND) is used;
+// - that path's vector code also writes whole pixel groups past a row's end,
+//   into the next row in memory, and keeps exact widths only for the last
+//   rows it writes. With the bitmap's negative stride (top row last in
+//   memory) it would spoil finished rows and write past the bitmap's end.
+// So the bottom-up bitmap is written in memory order with a positive stride,
+// from a source read bottom-up (negative source strides). Point sampling of
+// the chroma keeps that turn exact (bilinear chroma would weigh the rows of
+// a turned picture differently), and BITEXACT keeps every row's rounding the
+// same whatever its position.
+bool FrameReader::Convert(const AVFrame* frame, Bitmap& out) {
+  const int width = frame->width;
+  const int height = frame->height;
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
+  if (width <= 0 || height <= 0 || desc == nullptr || (desc->flags & AV_PIX_FMT_FLAG_HWACCEL))
+    return false;
+  Bitmap fresh;
+  const bool reuse =
+      out.HasData() && out.Width() == width && out.Height() == height && out.BitsPerPixel() == 24;
+  if (!reuse) fresh = Bitmap::Create(width, height, 24);
+  Bitmap& target = reuse ? out : fresh;
+  if (!target.HasData()) return false;
+  uint8_t* bits = target.MutableBits();
+  const int stride = int(target.Stride());
+  // When the height is no multiple of the rows one chroma row covers, the
+  // bottom rows that cover the last chroma row only partly are converted on
+  // their own (they come first in memory), so every row keeps its own
+  // chroma row.
+  const int group = 1 << desc->log2_chroma_h;
+  const int rest = height % group;
+  const int whole = height - rest;
+  if (rest > 0 && !ConvertRows(frame, whole, rest, bits, stride, m_restScaler)) return false;
+  if (whole > 0 &&
+      !ConvertRows(frame, 0, whole, bits + size_t(rest) * size_t(stride), stride, m_scaler))
+    return false;
+  if (!reuse) out = std::move(fresh);
+  return true;
+}
+
+bool FrameReader::ConvertRows(const AVFrame* frame, int firstRow, int rows, uint8_t* dst,
+                              int stride, Scaler& scaler) {
+  const auto format = AVPixelFormat(frame->format);
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
+  const int fullRange = frame->color_range == AVCOL_RANGE_JPEG || IsFullRangeFormat(format);
+  const int key[6] = {frame->width, rows, frame->format, int(frame->colorspace), fullRange, 1};
+  if (!std::equal(std::begin(key), std::end(key), std::begin(scaler.key))) {
+    sws_freeContext(scaler.context);
+    scaler = Scaler();
+    scaler.context =
+        sws_getContext(frame->width, rows, format, frame->width, rows, AV_PIX_FMT_BGR24,
+                       SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr, nullptr);
+    if (scaler.context == nullptr) return false;
+    std::copy(std::begin(key), std::end(key), std::begin(scaler.key));
+    if (desc->nb_components >= 3 &&
+        (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) == 0) {
+      // YUV: the stream's own matrix (BT.601 when unspecified) and range.
+      const int space =
+          frame->colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : int(frame->colorspace);
+      sws_setColorspaceDetails(scaler.context, sws_getCoefficients(space), fullRange,
+                               sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+    }
+  }
+  // The rows firstRow .. firstRow + rows - 1, last row first.
+  const uint8_t* src[4] = {};
+  int srcStride[4] = {};
+  for (int i = 0; i < 4 && frame->data[i] != nullptr; ++i) {
+    if (i == 1 && (desc->flags & AV_PIX_FMT_FLAG_PAL) != 0) {
+      src[i] = frame->data[i];  // the palette
+      continue;
+    }
+    const int shift = i == 1 || i == 2 ? desc->log2_chroma_h : 0;
+    const int last = (firstRow + rows - 1) >> shift;
+    src[i] = frame->data[i] + ptrdiff_t(last) * frame->linesize[i];
+    srcStride[i] = -frame->linesize[i];
+  }
+  uint8_t* dstPlanes[4] = {dst, nullptr, nullptr, nullptr};
+  const int dstStride[4] = {stride, 0, 0, 0};
+  return sws_scale(scaler.context, src, srcStride, 0, rows, dstPlanes, dstStride) == rows;
+}
+
+}  // namespace q9::platform

@@ -1,0 +1,102 @@
+#pragma once
+// Decodes one video stream of a MediaInput and delivers the frame shown at a
+// time stamp as a 24-bit Bitmap. Reading forward decodes on; a step back or a
+// jump past a key frame seeks to the key frame at or before the wanted time
+// and decodes forward, so a frame reads the same however it was reached.
+
+#include <cstdint>
+
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+
+namespace q9::platform {
+
+class Bitmap;
+class MediaInput;
+
+class FrameReader {
+ public:
+  FrameReader() = default;
+  ~FrameReader();
+  FrameReader(const FrameReader&) = delete;
+  FrameReader& operator=(const FrameReader&) = delete;
+
+  // Opens the decoder of the stream. AVIERR_OK, AVIERR_NOCOMPRESSOR (no
+  // decoder for the codec), AVIERR_COMPRESSOR (the decoder refused to open),
+  // AVIERR_MEMORY. The input stays the caller's and must outlive the reader.
+  int32_t Open(MediaInput& input, int streamIndex);
+  void Close();
+
+  // Makes current the frame shown at time stamp limit (stream time base):
+  // the last frame whose time stamp is at or before it. False when the
+  // stream has no such frame (limit lies before the first frame, or nothing
+  // decodes).
+  bool PositionAt(int64_t limit);
+  // True when the stream ended more than a frame period before limit, so
+  // that the current frame is no longer shown there. Valid after PositionAt.
+  bool PastLastFrame(int64_t limit) const;
+  // The current frame as a 24-bit bitmap; reuses out's pixels when its size
+  // matches.
+  bool ConvertCurrent(Bitmap& out);
+
+  // Seeks made so far (a read from the start again counts as one); reading
+  // in order makes none.
+  int SeekCount() const { return m_seeks; }
+
+ private:
+  bool NeedsSeek(int64_t limit) const;
+  void SeekTo(int64_t limit);
+  bool Rewind();
+  void ResetRun(bool fromStart);
+  bool DecodeNext(AVFrame* frame, int64_t& stamp);
+  int ReadVideoPacket();
+  int64_t StampOf(const AVFrame* frame);
+  int64_t KeyFrameAtOrBefore(int64_t limit) const;
+  void DiscardOtherStreams();
+  bool Convert(const AVFrame* frame, Bitmap& out);
+
+  // A scaler for one block of rows of the picture, made again when the
+  // frame's size, format or colours change.
+  struct Scaler {
+    SwsContext* context = nullptr;
+    int key[6] = {};  // width, rows, format, colour space, range, in use
+  };
+  bool ConvertRows(const AVFrame* frame, int firstRow, int rows, uint8_t* dst, int stride,
+                   Scaler& scaler);
+
+  MediaInput* m_input = nullptr;
+  int m_stream = -1;
+  int64_t m_ticksPerFrame = 1;
+  AVCodecContext* m_dec = nullptr;
+  AVPacket* m_packet = nullptr;
+  Scaler m_scaler;      // the rows that fill whole chroma rows
+  Scaler m_restScaler;  // the bottom rows of a picture whose height splits a chroma row
+
+  // The run: frames decoded since the last seek. m_cur is the frame shown at
+  // the last limit asked for, m_next the first one after it.
+  AVFrame* m_cur = nullptr;
+  AVFrame* m_next = nullptr;
+  bool m_hasCur = false;
+  bool m_hasNext = false;
+  int64_t m_curStamp = 0;
+  int64_t m_nextStamp = 0;
+  int64_t m_lastStamp = 0;
+  bool m_haveLastStamp = false;
+  int64_t m_lastFedDts = 0;  // decoding stamp of the last packet given to the decoder
+  bool m_haveFedDts = false;
+  // How far presentation stamps run ahead of decoding stamps (frame
+  // reordering), learnt from the packets read; key frames are indexed by
+  // their decoding stamps.
+  int64_t m_delay = 0;
+  int64_t m_firstStamp = 0;  // stamp of the stream's first frame, once seen
+  bool m_haveFirstStamp = false;
+  bool m_runFromStart = true;  // the run began at the first frame of the stream
+  bool m_flushed = false;      // the demuxer ran out and the decoder is draining
+  bool m_ended = false;        // the decoder is drained
+  bool m_broken = false;       // the source could not be reopened
+  int m_seeks = 0;
+};
+
+}  // namespace q9::platform

@@ -1,0 +1,109 @@
+#include "platform/video/video_file.h"
+
+#include "platform/video/audio_exporter.h"
+#include "platform/video/frame_numbering.h"
+#include "platform/video/frame_reader.h"
+#include "platform/video/media_input.h"
+
+namespace q9::platform {
+
+struct VideoFile::Impl {
+  // The source again, for the audio export's demuxer of its own.
+  std::string path;
+  std::shared_ptr<const std::vector<uint8_t>> bytes;
+
+  MediaInput input;
+  FrameNumbering numbering;
+  FrameReader reader;
+  bool open = false;
+
+  int32_t Finish(int32_t opened) {
+    if (opened != AVIERR_OK) return opened;
+    const int stream = input.FirstVideoStream();
+    if (stream < 0) return AVIERR_NODATA;
+    numbering.Describe(input, stream);
+    if (const int32_t r = reader.Open(input, stream); r != AVIERR_OK) return r;
+    open = true;
+    return AVIERR_OK;
+  }
+};
+
+VideoFile::VideoFile() : m_impl(std::make_unique<Impl>()) {}
+VideoFile::~VideoFile() = default;
+VideoFile::VideoFile(VideoFile&&) noexcept = default;
+VideoFile& VideoFile::operator=(VideoFile&&) noexcept = default;
+
+int32_t VideoFile::Open(const std::string& path) {
+  Close();
+  m_impl->path = path;
+  const int32_t r = m_impl->Finish(m_impl->input.OpenFile(path, MediaInput::Probe::Always));
+  if (r != AVIERR_OK) Close();
+  return r;
+}
+
+int32_t VideoFile::OpenMemory(std::vector<uint8_t> bytes) {
+  Close();
+  m_impl->bytes = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
+  const int32_t r =
+      m_impl->Finish(m_impl->input.OpenMemory(m_impl->bytes, MediaInput::Probe::Always));
+  if (r != AVIERR_OK) Close();
+  return r;
+}
+
+void VideoFile::Close() {
+  if (!m_impl) m_impl = std::make_unique<Impl>();
+  m_impl->reader.Close();
+  m_impl->input.Close();
+  m_impl->numbering = FrameNumbering();
+  m_impl->path.clear();
+  m_impl->bytes.reset();
+  m_impl->open = false;
+}
+
+bool VideoFile::IsOpen() const {
+  return m_impl && m_impl->open;
+}
+
+VideoStreamInfo VideoFile::StreamInfo() const {
+  return IsOpen() ? m_impl->numbering.Info() : VideoStreamInfo{};
+}
+
+bool VideoFile::GetFrame(int64_t n, Bitmap& out) {
+  if (!IsOpen()) return false;
+  const VideoStreamInfo& info = m_impl->numbering.Info();
+  if (info.length > 0 && n > info.LastFrameNumber()) return false;
+  const int64_t limit = m_impl->numbering.LimitOf(n);
+  FrameReader& reader = m_impl->reader;
+  if (!reader.PositionAt(limit)) return false;
+  if (info.length <= 0 && reader.PastLastFrame(limit)) return false;
+  return reader.ConvertCurrent(out);
+}
+
+int32_t VideoFile::ReadStreamInfo(const std::string& path, VideoStreamInfo& out) {
+  MediaInput input;
+  if (const int32_t r = input.OpenFile(path, MediaInput::Probe::UnlessAvi); r != AVIERR_OK)
+    return r;
+  const int stream = input.FirstVideoStream();
+  if (stream < 0) return AVIERR_NODATA;
+  FrameNumbering numbering;
+  numbering.Describe(input, stream);
+  out = numbering.Info();
+  return AVIERR_OK;
+}
+
+int32_t VideoFile::HasAudioStream() const {
+  if (!IsOpen()) return AVIERR_BADHANDLE;
+  return m_impl->input.FirstAudioStream() >= 0 ? AVIERR_OK : AVIERR_NODATA;
+}
+
+int32_t VideoFile::SaveAudioToWav(const std::string& wavPath,
+                                  const std::function<int(int percent)>& progress) {
+  if (!IsOpen()) return AVIERR_BADHANDLE;
+  MediaInput audio;
+  const int32_t r = m_impl->bytes ? audio.OpenMemory(m_impl->bytes, MediaInput::Probe::Always)
+                                  : audio.OpenFile(m_impl->path, MediaInput::Probe::Always);
+  if (r != AVIERR_OK) return r;
+  return AudioExporter::Export(audio, wavPath, progress);
+}
+
+}  // namespace q9::platform

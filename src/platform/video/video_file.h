@@ -1,0 +1,73 @@
+#pragma once
+// A video file read through FFmpeg: the numbers of its first video stream,
+// its frames as 24-bit bitmaps, and the export of its first audio stream.
+// Any container and codec FFmpeg decodes will do; AVI files keep the frame
+// numbers of their stream header (see frame_numbering.h for the others).
+//
+// Frame n is the frame whose time stamp is n in the stream's own time base.
+// Where no frame has that stamp (an empty "drop" chunk, a gap) it is the
+// frame still shown at n, the last one before it. Reading n + 1 after n
+// decodes on; any other jump seeks to the key frame at or before n and
+// decodes forward, so a frame is the same however it was reached.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/imaging/bitmap.h"
+#include "platform/video/avi_error.h"
+#include "platform/video/video_stream_info.h"
+
+namespace q9::platform {
+
+class VideoFile {
+ public:
+  VideoFile();
+  ~VideoFile();
+  VideoFile(VideoFile&&) noexcept;
+  VideoFile& operator=(VideoFile&&) noexcept;
+
+  // Opens the file and the decoder of its first video stream; closes what
+  // was open before. AVIERR_OK, or: AVIERR_FILEOPEN (missing, unreadable, a
+  // folder), AVIERR_BADFORMAT (not a media file), AVIERR_NODATA (no video
+  // stream), AVIERR_NOCOMPRESSOR (no decoder), AVIERR_COMPRESSOR (the decoder
+  // refused the stream), AVIERR_FILEREAD, AVIERR_MEMORY.
+  int32_t Open(const std::string& path);
+  // The same from bytes in memory (tests, fuzzing).
+  int32_t OpenMemory(std::vector<uint8_t> bytes);
+  void Close();
+  bool IsOpen() const;
+
+  // The first video stream's numbers; all zero when nothing is open.
+  VideoStreamInfo StreamInfo() const;
+
+  // Frame n as a 24-bit bitmap (bottom-up rows, blue-green-red). out keeps
+  // its pixel storage when its size and depth already match. False, with out
+  // untouched, when n lies before the first frame or after the last frame
+  // number (or, for a stream of unknown length, more than a frame after its
+  // last frame), or when nothing can be decoded there.
+  bool GetFrame(int64_t n, Bitmap& out);
+
+  // The stream numbers without decoding anything (an AVI's header is read
+  // as it is; other containers are probed). AVIERR_OK or an Open code.
+  static int32_t ReadStreamInfo(const std::string& path, VideoStreamInfo& out);
+
+  // AVIERR_OK when the file has an audio stream, else AVIERR_NODATA;
+  // AVIERR_BADHANDLE when nothing is open.
+  int32_t HasAudioStream() const;
+
+  // Copies the first audio stream, as it is, into the WAV file at wavPath
+  // (see audio_exporter.h for the file and the result codes). progress gets
+  // the percentage done, 0 to 100, and returns 0 to go on; anything else
+  // aborts with AVIERR_USERABORT. The frame position is not disturbed.
+  int32_t SaveAudioToWav(const std::string& wavPath,
+                         const std::function<int(int percent)>& progress);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace q9::platform
