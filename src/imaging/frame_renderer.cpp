@@ -66,7 +66,7 @@ void BeginRender(ImportSettings& s, const Bitmap& decoded, RenderTarget& target)
 // and is not an error.
 void MakePreview(const uint8_t* bulbs, uint32_t bulbSize, const SignGeometry& sign,
                  uint32_t bitsSize, RenderTarget& target) {
-  if (!AssignZeroed(target.previewHeader, pf::kDibHeaderBlockSize) ||
+  if (!AssignZeroed(target.previewHeader, kPreviewHeaderSize) ||
       !AssignZeroed(target.previewBits, bitsSize)) {
     target.previewHeader.clear();
     target.previewBits.clear();

@@ -42,8 +42,8 @@ struct RenderTarget {
   // Bulb data of the current frame: BulbDataSize bytes of the sign after a
   // successful picture render. An old sequence's render leaves it alone.
   std::vector<uint8_t> bulbs;
-  // The preview picture: a 1,068-byte header block (40-byte header, room for
-  // a colour table) and its bits; both empty when there is no picture.
+  // The preview picture: a kPreviewHeaderSize header block and its bits;
+  // both empty when there is no picture.
   std::vector<uint8_t> previewHeader;
   std::vector<uint8_t> previewBits;
   // Set for an old frame without bulb data: the preview shows label.
@@ -52,6 +52,12 @@ struct RenderTarget {
 
   bool HasPreview() const { return !previewHeader.empty() && !previewBits.empty(); }
 };
+
+// The preview header block: the 40-byte header and room for a 256-entry
+// colour table, with 4 bytes to spare, as the preview has always allocated
+// it; the bulb converter writes the first kDibHeaderBlockSize bytes.
+inline constexpr size_t kPreviewHeaderSize = 1068;
+static_assert(kPreviewHeaderSize >= platform::kDibHeaderBlockSize);
 
 // Description texts of old frames without bulb data.
 inline constexpr const char* kLabelTransmitData = "Transmit Data Frame";

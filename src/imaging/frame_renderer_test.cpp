@@ -186,7 +186,7 @@ TEST(RenderPictureFrame, NeutralSettingsShareTheFrameAndUseZeroOffsets) {
     // The preview shows exactly these bulbs.
     uint32_t size = 0;
     ASSERT_EQ(pf::CalcBulbDIBSize(c.sign.rows, c.sign.columns, c.sign.colorType, &size), 0);
-    std::vector<uint8_t> header(pf::kDibHeaderBlockSize), bits(size);
+    std::vector<uint8_t> header(kPreviewHeaderSize), bits(size);
     ASSERT_EQ(pf::Bulb2DIB(t.bulbs.data(), uint32_t(t.bulbs.size()), c.sign.rows, c.sign.columns,
                            c.sign.colorType, header.data(), bits.data(), size, 0),
               0);
@@ -516,7 +516,7 @@ TEST(RenderOldSequenceFrame, PreviewOrLabelAndTheBulbBufferUntouched) {
                 0);
       uint32_t size = 0;
       ASSERT_EQ(pf::CalcBulbDIBSize(g.to.rows, g.to.columns, g.to.colorType, &size), 0);
-      std::vector<uint8_t> header(pf::kDibHeaderBlockSize), bits(size);
+      std::vector<uint8_t> header(kPreviewHeaderSize), bits(size);
       ASSERT_EQ(pf::Bulb2DIB(converted.data(), uint32_t(converted.size()), g.to.rows, g.to.columns,
                              g.to.colorType, header.data(), bits.data(), size, 0),
                 0);
