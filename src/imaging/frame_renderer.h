@@ -53,11 +53,8 @@ struct RenderTarget {
   bool HasPreview() const { return !previewHeader.empty() && !previewBits.empty(); }
 };
 
-// The preview header block: the 40-byte header and room for a 256-entry
-// colour table, with 4 bytes to spare, as the preview has always allocated
-// it; the bulb converter writes the first kDibHeaderBlockSize bytes.
-inline constexpr size_t kPreviewHeaderSize = 1068;
-static_assert(kPreviewHeaderSize >= platform::kDibHeaderBlockSize);
+// The preview header block (header and colour table).
+inline constexpr size_t kPreviewHeaderSize = platform::kDibHeaderBlockSize;
 
 // Description texts of old frames without bulb data.
 inline constexpr const char* kLabelTransmitData = "Transmit Data Frame";

@@ -37,8 +37,10 @@ struct RgbQuad {
 static_assert(sizeof(BitmapInfoHeader) == 40);
 static_assert(sizeof(RgbQuad) == 4);
 
-// A header followed by a full 256-entry colour table.
-constexpr size_t kDibHeaderBlockSize = sizeof(BitmapInfoHeader) + 256 * sizeof(RgbQuad);  // 1068
+// The block that holds a header and its colour table: 1,068 bytes, room for
+// the 40-byte header, a full 256-entry table and four spare bytes.
+constexpr size_t kDibHeaderBlockSize = 1068;
+static_assert(kDibHeaderBlockSize >= sizeof(BitmapInfoHeader) + 256 * sizeof(RgbQuad));
 
 // Bytes per row of a bitmap of that width and depth, padded to 4 bytes.
 constexpr uint64_t DibStride(uint64_t width, unsigned bitsPerPixel) {
