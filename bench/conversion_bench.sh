@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Conversion speed and memory against reference tools, timed in the same run.
+# Makes its own inputs, then prints one line per figure: ours, the reference,
+# and the ratio (target in brackets).
+#
+#   bench/conversion_bench.sh [BUILD_DIR]      (default: build)
+#
+# Figures:
+#  - a 640x480 MJPEG AVI of 300 frames to a 64x192 RGB16MB sign, whole-frame
+#    capture, against ffmpeg decoding and scaling it to 192x64 bgr24: <= 1.5;
+#    the same with brightness, contrast, hue and saturation off neutral: <= 3;
+#    both again at 1920x1080;
+#  - 100 JPEG pictures of 1024x768, one sequence each (16x96 sign), against
+#    one ImageMagick `convert` per picture resizing to 96x16: <= 1;
+#  - peak memory of the 300-frame conversion against the bulb data it writes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD="${1:-build}"
+Q9CONVERT="$BUILD/src/app/q9convert"
+RUNS="${RUNS:-3}"
+[ -x "$Q9CONVERT" ] || { echo "no $Q9CONVERT: build first (scripts/setup.sh)" >&2; exit 2; }
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# Median wall time in seconds of RUNS runs of a command.
+median_time() {
+  local times=()
+  for _ in $(seq "$RUNS"); do
+    local start end
+    start=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
+    end=$(date +%s.%N)
+    times+=("$(echo "$end - $start" | bc -l)")
+  done
+  printf '%s\n' "${times[@]}" | sort -g | sed -n "$(( (RUNS + 1) / 2 ))p"
+}
+
+report() {  # name ours reference target
+  local ratio
+  ratio=$(echo "$2 / $3" | bc -l)
+  printf '%-44s %8.3f s  %8.3f s  ratio %5.2f  (target <= %s)\n' "$1" "$2" "$3" "$ratio" "$4"
+}
+
+make_video() {  # size dir
+  mkdir -p "$2"
+  ffmpeg -v error -f lavfi -i "testsrc2=size=$1:rate=25" -frames:v 300 -c:v mjpeg -q:v 3 \
+    -y "$2/clip.avi"
+}
+
+adjusted=(--set Brightness=80 --set Contrast=70 --set Hue=90 --set Saturation=40)
+
+echo "ours = q9convert, reference as named; median of $RUNS runs"
+for size in 640x480 1920x1080; do
+  src="$work/video-$size"
+  make_video "$size" "$src"
+  dest="$work/out-$size/64x192.RGB16MB.SIGN"
+  mkdir -p "$dest"
+  ref=$(median_time ffmpeg -v error -i "$src/clip.avi" -vf scale=192:64 -pix_fmt bgr24 \
+        -f rawvideo -y /dev/null)
+  ours=$(median_time "$Q9CONVERT" -s "$src" -d "$dest" --capture full --overwrite --quiet)
+  report "$size AVI, neutral vs ffmpeg scale" "$ours" "$ref" 1.5
+  ours=$(median_time "$Q9CONVERT" -s "$src" -d "$dest" --capture full --overwrite --quiet \
+         "${adjusted[@]}")
+  report "$size AVI, four adjustments vs ffmpeg scale" "$ours" "$ref" 3
+done
+
+pics="$work/pictures"
+mkdir -p "$pics"
+ffmpeg -v error -f lavfi -i "testsrc2=size=1024x768:rate=25" -frames:v 100 -q:v 3 \
+  "$pics/pic%03d.jpg"
+dest="$work/out-pictures/16x96.RGB16MB.SIGN"
+mkdir -p "$dest" "$work/bmp"
+convert_all() {
+  for f in "$pics"/*.jpg; do
+    convert "$f" -resize '96x16!' "BMP3:$work/bmp/$(basename "$f" .jpg).bmp"
+  done
+}
+ref=$(median_time convert_all)
+ours=$(median_time "$Q9CONVERT" -s "$pics" -d "$dest" --capture full --overwrite --quiet)
+report "100 JPEG 1024x768 vs convert per picture" "$ours" "$ref" 1
+
+src="$work/video-640x480"
+dest="$work/out-mem/64x192.RGB16MB.SIGN"
+mkdir -p "$dest"
+peak_kb=$(/usr/bin/time -f %M "$Q9CONVERT" -s "$src" -d "$dest" --capture full --quiet \
+          2>&1 >/dev/null | tail -n 1)
+bulb_bytes=$(( 299 * 64 * 192 * 3 ))  # frames 1 to 299 of a 300-frame stream
+printf '%-44s %8.1f MiB peak, %6.1f MiB bulb data, ratio %5.2f\n' \
+  "peak memory, 300 frames 640x480" "$(echo "$peak_kb / 1024" | bc -l)" \
+  "$(echo "$bulb_bytes / 1048576" | bc -l)" "$(echo "$peak_kb * 1024 / $bulb_bytes" | bc -l)"
