@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -20,15 +19,68 @@ constexpr unsigned kMaxLevel[kColorTypeCount] = {1,  1, 1,  3,   3,  15, 15, 15,
                                                  63, 3, 15, 255, 63, 31, 255};
 
 struct Picture {
-  std::vector<uint8_t> header = std::vector<uint8_t>(kDibHeaderBlockSize, 0);
+  std::vector<uint8_t> header;
   std::vector<uint8_t> bits;
 };
 
-// Bulb data -> picture, checking success.
+RgbQuad Colour(uint32_t rgb) {
+  return {uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16), 0};
+}
+
+// A 40-byte header followed by a zeroed colour table.
+std::vector<uint8_t> Header(int32_t width, int32_t height, unsigned bits, uint32_t colorsUsed = 0,
+                            uint32_t imageSize = 0) {
+  const BitmapInfoHeader info{40, width, height,     1, uint16_t(bits), 0, imageSize,
+                              0,  0,     colorsUsed, 0};
+  std::vector<uint8_t> header(kDibHeaderBlockSize, 0);
+  std::memcpy(header.data(), &info, sizeof info);
+  return header;
+}
+
+// A picture of scattered pixel values; expected receives each pixel's colour,
+// row by row from the top. A palette has colorsUsed entries (2^bits for 0),
+// followed by garbage, and a short palette gets indices beyond its end, which
+// read black.
+Picture Build(unsigned width, unsigned height, bool topDown, unsigned bits, uint32_t colorsUsed,
+              std::vector<RgbQuad>& expected) {
+  const int32_t h = int32_t(height);
+  Picture p{Header(int32_t(width), topDown ? -h : h, bits, colorsUsed), {}};
+  const uint32_t entries = bits > 8 ? 0 : colorsUsed ? colorsUsed : 1u << bits;
+  const auto entry = [](uint32_t i) { return Colour(i * 0x0710F3u + 0x10305); };
+  std::fill(p.header.begin() + 40 + 4 * entries, p.header.end(), 0x77);
+  for (uint32_t i = 0; i < entries; ++i) {
+    const RgbQuad e = entry(i);
+    std::memcpy(&p.header[40 + 4 * i], &e, 4);
+  }
+  const size_t stride = DibStride(width, bits);
+  p.bits.assign(stride * height, 0);
+  expected.clear();
+  for (unsigned i = 0; i < width * height; ++i) {
+    const unsigned x = i % width, y = i / width;
+    uint8_t* row = &p.bits[(topDown ? y : height - 1 - y) * stride];
+    uint32_t v = (i + 1) * 2654435761u >> 5;
+    if (bits <= 8) {
+      v %= entries + (colorsUsed ? 3 : 0);
+      expected.push_back(v < entries ? entry(v) : RgbQuad{});
+    } else if (bits == 16) {
+      const auto expand = [&](int shift) { return (v >> shift & 31) * 0x21 >> 2; };
+      expected.push_back(Colour(expand(10) << 16 | expand(5) << 8 | expand(0)));
+    } else {
+      expected.push_back(Colour(v));
+    }
+    if (bits == 1) row[x / 8] |= uint8_t((v & 1) << (7 - x % 8));
+    if (bits == 4) row[x / 2] |= uint8_t((v & 15) << (x % 2 ? 0 : 4));
+    if (bits == 8) row[x] = uint8_t(v);
+    if (bits == 16) StoreU16(row + 2 * x, uint16_t(v));  // bit 15 is not used
+    if (bits == 24) std::memcpy(row + 3 * x, &v, 3);     // little-endian host
+    if (bits == 32) StoreU32(row + 4 * x, v);            // the top byte is not used
+  }
+  return p;
+}
+
 Picture Draw(const std::vector<uint8_t>& bulbs, unsigned rows, unsigned columns, uint32_t type) {
-  Picture picture;
-  uint32_t size = 0;
-  uint32_t option = 99;
+  Picture picture{std::vector<uint8_t>(kDibHeaderBlockSize, 0xEE), {}};
+  uint32_t size = 0, option = 99;
   EXPECT_EQ(CalcBulbDIBSize(rows, columns, type, &size, &option), 0);
   EXPECT_EQ(option, kBulbDibOption24Bit);
   picture.bits.assign(size, 0xEE);
@@ -38,6 +90,7 @@ Picture Draw(const std::vector<uint8_t>& bulbs, unsigned rows, unsigned columns,
   return picture;
 }
 
+// Picture to bulbs, into a buffer prefilled with garbage.
 std::vector<uint8_t> Read(const Picture& picture, unsigned rows, unsigned columns, uint32_t type,
                           int red = 0, int green = 0, int blue = 0, int white = 0) {
   std::vector<uint8_t> bulbs(BulbDataSize(rows, columns, type), 0xCD);
@@ -48,16 +101,16 @@ std::vector<uint8_t> Read(const Picture& picture, unsigned rows, unsigned column
   return bulbs;
 }
 
-// The picture's pixel (x, y), y from the top, as {blue, green, red}.
-RgbQuad PixelOf(const Picture& picture, unsigned columns, unsigned rows, unsigned x, unsigned y) {
-  const size_t stride = DibStride(columns, 24);
-  const uint8_t* p = picture.bits.data() + (rows - 1 - y) * stride + 3 * x;
-  return {p[0], p[1], p[2], 0};
+BulbPixel BulbAt(const std::vector<uint8_t>& bulbs, unsigned rows, unsigned columns, uint32_t type,
+                 unsigned row, unsigned column) {
+  BulbPixel pixel;
+  GetBulbPixel(MakeBulbLayout(rows, columns, type), row, column, bulbs.data(), pixel);
+  return pixel;
 }
 
-// For every colour type, every value of every channel at every position of a
-// sign with odd rows and columns (all four quad places, bulbs sharing bytes,
-// unpadded packed rows): bulbs -> picture -> bulbs gives the same bytes.
+// Bulbs -> picture -> bulbs gives the same bytes for every colour type and
+// level, on a sign with odd rows and columns (all quad places, bulbs sharing
+// bytes, unpadded packed rows); neighbours differ so that a spill shows.
 TEST(BulbConverterTest, RoundTripIsExactForEveryTypeAndValue) {
   const unsigned rows = 5, columns = 7;
   for (uint32_t type = 0; type < kColorTypeCount; ++type) {
@@ -65,508 +118,218 @@ TEST(BulbConverterTest, RoundTripIsExactForEveryTypeAndValue) {
     const unsigned levels = kMaxLevel[type] + 1;
     for (unsigned v = 0; v < levels; ++v) {
       std::vector<uint8_t> bulbs(layout.totalSize, 0);
-      for (unsigned row = 0; row < rows; ++row) {
-        for (unsigned column = 0; column < columns; ++column) {
-          const unsigned k = v + row * 5 + column * 3;
-          SetBulbPixel(layout, row, column, bulbs.data(),
-                       {uint8_t(k * 3 % levels), uint8_t(k * 5 % levels), uint8_t(k % levels),
-                        uint8_t(k * 7 % levels)});
-        }
+      for (unsigned i = 0; i < rows * columns; ++i) {
+        const unsigned k = v + i * 3;
+        SetBulbPixel(layout, i / columns, i % columns, bulbs.data(),
+                     {uint8_t(k * 3 % levels), uint8_t(k * 5 % levels), uint8_t(k % levels),
+                      uint8_t(k * 7 % levels)});
       }
-      const Picture picture = Draw(bulbs, rows, columns, type);
-      ASSERT_EQ(Read(picture, rows, columns, type), bulbs) << "type " << type << " value " << v;
+      ASSERT_EQ(Read(Draw(bulbs, rows, columns, type), rows, columns, type), bulbs)
+          << "type " << type << " value " << v;
     }
   }
 }
 
-TEST(BulbConverterTest, PictureColours) {
+// One lit bulb on a 3 x 7 sign: its colour at its place in the bottom-up
+// picture, every other pixel black, the row padding zero.
+TEST(BulbConverterTest, PictureColoursAndHeader) {
   struct Case {
     uint32_t type;
     unsigned row, column;
-    BulbPixel bulb;
-    RgbQuad colour;  // blue, green, red
+    BulbPixel bulb;  // blue, green, red, extra
+    uint32_t colour;
   };
   const Case cases[] = {
-      {Q9_MONO1, 0, 0, {0, 0, 1, 0}, {255, 255, 255}},
-      {Q9_MONO4, 0, 0, {0, 0, 2, 0}, {170, 170, 170}},
-      {Q9_MONO16, 1, 2, {0, 0, 7, 0}, {119, 119, 119}},
-      {Q9_MONO64, 0, 0, {0, 0, 32, 0}, {130, 130, 130}},  // 32 * 255 / 63 = 129.5
-      {Q9_QUAD256, 0, 0, {0, 0, 3, 0}, {0, 0, 255}},      // red place
-      {Q9_QUAD256, 1, 0, {0, 1, 0, 0}, {0, 85, 0}},       // green place
-      {Q9_QUAD256, 0, 1, {2, 0, 0, 0}, {170, 0, 0}},      // blue place
-      {Q9_QUAD256, 1, 1, {0, 0, 0, 1}, {85, 85, 85}},     // extra place: grey
-      {Q9_QUAD16, 3, 3, {0, 0, 0, 1}, {255, 255, 255}},
-      {Q9_TRI3, 0, 0, {0, 1, 1, 0}, {0, 255, 255}},
-      {Q9_TRI256, 0, 0, {0, 15, 5, 0}, {0, 255, 85}},
-      {Q9_RGB64, 0, 0, {1, 2, 3, 0}, {85, 170, 255}},
-      {Q9_RGB4K, 0, 0, {8, 0, 15, 0}, {136, 0, 255}},
-      {Q9_RGB32KB, 2, 4, {16, 1, 31, 0}, {132, 8, 255}},
-      {Q9_RGB16M, 0, 0, {1, 2, 3, 0}, {1, 2, 3}},
-      {Q9_RGB16MB, 2, 6, {200, 100, 50, 0}, {200, 100, 50}},
+      {Q9_MONO4, 0, 0, {0, 0, 2, 0}, 0xAAAAAA},
+      {Q9_MONO64, 0, 0, {0, 0, 32, 0}, 0x828282},  // 32 * 255 / 63 = 129.5
+      {Q9_QUAD256, 0, 0, {0, 0, 3, 0}, 0xFF0000},  // red place
+      {Q9_QUAD256, 1, 0, {0, 1, 0, 0}, 0x005500},  // green place
+      {Q9_QUAD256, 0, 1, {2, 0, 0, 0}, 0x0000AA},  // blue place
+      {Q9_QUAD256, 1, 1, {0, 0, 0, 1}, 0x555555},  // extra place: grey
+      {Q9_TRI256, 0, 0, {0, 15, 5, 0}, 0x55FF00},
+      {Q9_RGB32KB, 2, 4, {16, 1, 31, 0}, 0xFF0884},
+      {Q9_RGB16MB, 2, 6, {200, 100, 50, 0}, 0x3264C8},
   };
-  const unsigned rows = 3, columns = 7;
   for (const Case& c : cases) {
-    const BulbLayout layout = MakeBulbLayout(rows, columns, c.type);
+    const BulbLayout layout = MakeBulbLayout(3, 7, c.type);
     std::vector<uint8_t> bulbs(layout.totalSize, 0);
     SetBulbPixel(layout, c.row, c.column, bulbs.data(), c.bulb);
-    const Picture picture = Draw(bulbs, rows, columns, c.type);
-    for (unsigned y = 0; y < rows; ++y) {
-      for (unsigned x = 0; x < columns; ++x) {
-        const RgbQuad expected = (y == c.row && x == c.column) ? c.colour : RgbQuad{};
-        ASSERT_EQ(PixelOf(picture, columns, rows, x, y), expected)
-            << "type " << c.type << " at " << y << "," << x;
+    const Picture picture = Draw(bulbs, 3, 7, c.type);
+    EXPECT_EQ(picture.header, Header(7, 3, 24, 0, 72));
+    std::vector<uint8_t> expected(72, 0);  // 21 bytes a row, padded to 24, bottom-up
+    std::memcpy(&expected[(2 - c.row) * 24 + 3 * c.column], &c.colour, 3);
+    EXPECT_EQ(picture.bits, expected) << "type " << c.type;
+  }
+}
+
+// Every input depth read into RGB16M, whose levels are the picture's
+// channels; pictures top-down, and smaller and larger than the sign (bulbs
+// beyond the picture are 0).
+TEST(BulbConverterTest, ReadsEveryDepthAndSize) {
+  struct Case {
+    unsigned width, height;
+    bool topDown;
+    unsigned bits;
+    uint32_t colorsUsed;
+    unsigned rows, columns;
+  };
+  const Case cases[] = {{10, 3, false, 1, 0, 3, 10},  {5, 4, false, 4, 0, 4, 5},
+                        {7, 2, false, 8, 5, 2, 7},    {16, 16, false, 8, 0, 16, 16},
+                        {32, 2, false, 16, 0, 2, 32}, {3, 3, false, 32, 0, 3, 3},
+                        {3, 3, true, 24, 0, 3, 3},    {3, 2, false, 24, 0, 4, 5},
+                        {8, 6, true, 24, 0, 4, 5},    {9, 1, false, 24, 0, 3, 3}};
+  for (const Case& c : cases) {
+    std::vector<RgbQuad> colours;
+    const auto bulbs = Read(Build(c.width, c.height, c.topDown, c.bits, c.colorsUsed, colours),
+                            c.rows, c.columns, Q9_RGB16M);
+    for (unsigned y = 0; y < c.rows; ++y) {
+      for (unsigned x = 0; x < c.columns; ++x) {
+        const BulbPixel b = BulbAt(bulbs, c.rows, c.columns, Q9_RGB16M, y, x);
+        ASSERT_EQ((RgbQuad{b.blue, b.green, b.red, 0}),
+                  x < c.width && y < c.height ? colours[y * c.width + x] : RgbQuad{})
+            << c.bits << " bits " << c.width << "x" << c.height << " at " << x << "," << y;
       }
     }
   }
-}
-
-TEST(BulbConverterTest, PictureHeaderAndPadding) {
-  const unsigned rows = 3, columns = 7;  // 21 bytes a row, padded to 24
-  std::vector<uint8_t> bulbs(BulbDataSize(rows, columns, Q9_RGB16MB), 0xFF);
-  const Picture picture = Draw(bulbs, rows, columns, Q9_RGB16MB);
-  EXPECT_EQ(LoadU32(&picture.header[0]), 40u);
-  EXPECT_EQ(LoadU32(&picture.header[4]), columns);
-  EXPECT_EQ(LoadU32(&picture.header[8]), rows);
-  EXPECT_EQ(LoadU16(&picture.header[12]), 1u);
-  EXPECT_EQ(LoadU16(&picture.header[14]), 24u);
-  EXPECT_EQ(LoadU32(&picture.header[16]), 0u);
-  EXPECT_EQ(LoadU32(&picture.header[20]), 72u);
-  EXPECT_EQ(LoadU32(&picture.header[32]), 0u);
-  for (size_t i = 40; i < kDibHeaderBlockSize; ++i) ASSERT_EQ(picture.header[i], 0) << i;
-  ASSERT_EQ(picture.bits.size(), 72u);
-  for (unsigned y = 0; y < rows; ++y) {
-    for (size_t i = 21; i < 24; ++i) EXPECT_EQ(picture.bits[y * 24 + i], 0) << y;
-    for (size_t i = 0; i < 21; ++i) EXPECT_EQ(picture.bits[y * 24 + i], 0xFF) << y;
+  // A 16-bit picture read into RGB32KB keeps its 5-bit channels exactly.
+  std::vector<RgbQuad> colours;
+  const auto bulbs = Read(Build(32, 1, false, 16, 0, colours), 1, 32, Q9_RGB32KB);
+  for (unsigned x = 0; x < 32; ++x) {
+    const RgbQuad& c = colours[x];
+    EXPECT_EQ(LoadU16(&bulbs[2 * x]), (c.red >> 3) << 10 | (c.green >> 3) << 5 | c.blue >> 3);
   }
 }
 
-// A uniform picture of the given colour, 24 bits, bottom-up.
-Picture Uniform(unsigned width, unsigned height, uint8_t red, uint8_t green, uint8_t blue) {
-  Picture picture;
-  StoreU32(&picture.header[0], 40);
-  StoreU32(&picture.header[4], width);
-  StoreU32(&picture.header[8], height);
-  StoreU16(&picture.header[12], 1);
-  StoreU16(&picture.header[14], 24);
-  const size_t stride = DibStride(width, 24);
-  picture.bits.assign(stride * height, 0);
-  for (unsigned y = 0; y < height; ++y) {
-    for (unsigned x = 0; x < width; ++x) {
-      uint8_t* p = &picture.bits[y * stride + 3 * x];
-      p[0] = blue;
-      p[1] = green;
-      p[2] = red;
-    }
-  }
-  return picture;
-}
-
-BulbPixel FirstBulb(const std::vector<uint8_t>& bulbs, unsigned rows, unsigned columns,
-                    uint32_t type, unsigned row = 0, unsigned column = 0) {
-  BulbPixel pixel;
-  GetBulbPixel(MakeBulbLayout(rows, columns, type), row, column, bulbs.data(), pixel);
-  return pixel;
-}
-
-TEST(BulbConverterTest, OffsetsTurnChannelsOffAndOn) {
+TEST(BulbConverterTest, Offsets) {
   struct Case {
     uint32_t type;
-    uint8_t red, green, blue;  // picture colour
-    int oRed, oGreen, oBlue, oWhite;
+    uint32_t colour;  // of the whole 2 x 2 picture
+    int red, green, blue, white;
+    unsigned row, column;
     BulbPixel expected;
   };
   const Case cases[] = {
-      // +64 turns a fully lit channel off; -64 lights a dark one fully.
-      {Q9_RGB4K, 255, 255, 255, 64, 0, 0, 0, {15, 15, 0, 0}},
-      {Q9_RGB4K, 255, 255, 255, 0, 64, 0, 0, {15, 0, 15, 0}},
-      {Q9_RGB4K, 255, 255, 255, 0, 0, 64, 0, {0, 15, 15, 0}},
-      {Q9_RGB4K, 0, 0, 0, -64, 0, 0, 0, {0, 0, 15, 0}},
-      {Q9_RGB16M, 0, 0, 0, 0, -64, -64, 0, {255, 255, 0, 0}},
-      {Q9_RGB16MB, 100, 100, 100, 10, -10, 0, 0, {100, 140, 60, 0}},
-      {Q9_RGB32KB, 255, 0, 0, 64, -64, 0, 0, {0, 31, 0, 0}},
-      {Q9_TRI3, 255, 255, 0, 0, 64, -64, 0, {0, 0, 1, 0}},  // Tri3 has no blue
-      // The white offset does not act on colour types.
-      {Q9_RGB4K, 255, 255, 255, 0, 0, 0, 64, {15, 15, 15, 0}},
-      // Mono: the white offset acts on the luminance...
-      {Q9_MONO16, 255, 255, 255, 0, 0, 0, 64, {0, 0, 0, 0}},
-      {Q9_MONO16, 0, 0, 0, 0, 0, 0, -64, {0, 0, 15, 0}},
-      // ...and the channel offsets on the channels it is made of.
-      {Q9_MONO16, 255, 255, 255, 64, 64, 64, 0, {0, 0, 0, 0}},
-      {Q9_MONO16, 0, 0, 0, -64, -64, -64, 0, {0, 0, 15, 0}},
-      {Q9_MONO64, 255, 255, 255, 64, 0, 0, 0, {0, 0, 44, 0}},  // luminance 178 -> 44.47
+      {Q9_RGB16M, 0xFF6464, 64, 10, -10, 0, 0, 0, {140, 60, 0, 0}},
+      {Q9_RGB16M, 0x000000, -64, -64, -64, 0, 0, 0, {255, 255, 255, 0}},
+      {Q9_RGB32KB, 0xFF0000, 64, -64, 0, 0, 0, 0, {0, 31, 0, 0}},
+      {Q9_TRI3, 0xFFFF00, 0, 64, -64, 0, 0, 0, {0, 0, 1, 0}},  // Tri3 has no blue
+      // The white offset does not act on colour types, but on the luminance of
+      // mono bulbs, made of the offset channels.
+      {Q9_RGB4K, 0xFFFFFF, 0, 0, 0, 64, 0, 0, {15, 15, 15, 0}},
+      {Q9_MONO16, 0xFFFFFF, 0, 0, 0, 64, 0, 0, {0, 0, 0, 0}},
+      {Q9_MONO16, 0x000000, 0, 0, 0, -64, 0, 0, {0, 0, 15, 0}},
+      {Q9_MONO64, 0xFFFFFF, 64, 0, 0, 0, 0, 0, {0, 0, 44, 0}},  // luminance 178 -> 44.47
       // Offsets outside -64..64 are limited to it.
-      {Q9_MONO4, 0, 0, 0, 0, 0, 0, -1000, {0, 0, 3, 0}},
-      {Q9_MONO4, 255, 255, 255, 0, 0, 0, INT_MAX, {0, 0, 0, 0}},
+      {Q9_MONO4, 0x000000, 0, 0, 0, -1000, 0, 0, {0, 0, 3, 0}},
+      {Q9_MONO4, 0xFFFFFF, 0, 0, 0, INT_MAX, 0, 0, {0, 0, 0, 0}},
+      // Quad places follow their own channel; the extra bulb the luminance of
+      // the offset channels: (0, 255, 255) is 178 -> 10.97, (255, 0, 255)
+      // 105 -> 6.67, (255, 255, 0) 226 -> 13.79.
+      {Q9_QUAD64K, 0xFFFFFF, 64, 0, 0, 0, 0, 0, {0, 0, 0, 0}},
+      {Q9_QUAD64K, 0xFFFFFF, 0, 0, 64, 0, 0, 1, {0, 0, 0, 0}},
+      {Q9_QUAD64K, 0xFFFFFF, 0, 0, 0, 64, 0, 1, {15, 0, 0, 0}},
+      {Q9_QUAD64K, 0xFFFFFF, 64, 0, 0, 0, 1, 1, {0, 0, 0, 10}},
+      {Q9_QUAD64K, 0xFFFFFF, 0, 64, 0, 0, 1, 1, {0, 0, 0, 6}},
+      {Q9_QUAD64K, 0xFFFFFF, 0, 0, 64, 0, 1, 1, {0, 0, 0, 13}},
+      {Q9_QUAD64K, 0xFFFFFF, 0, 0, 0, 64, 1, 1, {0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
-    const Picture picture = Uniform(2, 2, c.red, c.green, c.blue);
-    const auto bulbs = Read(picture, 2, 2, c.type, c.oRed, c.oGreen, c.oBlue, c.oWhite);
-    EXPECT_EQ(FirstBulb(bulbs, 2, 2, c.type), c.expected) << "type " << c.type;
+    Picture uniform{Header(2, 2, 24), std::vector<uint8_t>(16, 0)};
+    for (size_t at : {0, 3, 8, 11}) std::memcpy(&uniform.bits[at], &c.colour, 3);
+    const auto bulbs = Read(uniform, 2, 2, c.type, c.red, c.green, c.blue, c.white);
+    EXPECT_EQ(BulbAt(bulbs, 2, 2, c.type, c.row, c.column), c.expected)
+        << "type " << c.type << " offsets " << c.red << "," << c.green << "," << c.blue << ","
+        << c.white << " at " << c.row << "," << c.column;
   }
-}
-
-// Quad bulbs: each place follows its own channel, the extra bulb the white,
-// which is the luminance of the offset channels.
-TEST(BulbConverterTest, QuadPlacesFollowTheirChannelOffset) {
-  const Picture picture = Uniform(2, 2, 255, 255, 255);
-  struct Case {
-    int red, green, blue, white;
-    BulbPixel atRed, atGreen, atBlue, atExtra;
-  };
-  const Case cases[] = {
-      {0, 0, 0, 0, {0, 0, 15, 0}, {0, 15, 0, 0}, {15, 0, 0, 0}, {0, 0, 0, 15}},
-      // Luminance of (0, 255, 255) is 178 -> 10.97; of (255, 0, 255) 105 -> 6.67;
-      // of (255, 255, 0) 226 -> 13.79.
-      {64, 0, 0, 0, {0, 0, 0, 0}, {0, 15, 0, 0}, {15, 0, 0, 0}, {0, 0, 0, 10}},
-      {0, 64, 0, 0, {0, 0, 15, 0}, {0, 0, 0, 0}, {15, 0, 0, 0}, {0, 0, 0, 6}},
-      {0, 0, 64, 0, {0, 0, 15, 0}, {0, 15, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 13}},
-      {0, 0, 0, 64, {0, 0, 15, 0}, {0, 15, 0, 0}, {15, 0, 0, 0}, {0, 0, 0, 0}},
-  };
-  for (const Case& c : cases) {
-    const auto bulbs = Read(picture, 2, 2, Q9_QUAD64K, c.red, c.green, c.blue, c.white);
-    EXPECT_EQ(FirstBulb(bulbs, 2, 2, Q9_QUAD64K, 0, 0), c.atRed);
-    EXPECT_EQ(FirstBulb(bulbs, 2, 2, Q9_QUAD64K, 1, 0), c.atGreen);
-    EXPECT_EQ(FirstBulb(bulbs, 2, 2, Q9_QUAD64K, 0, 1), c.atBlue);
-    EXPECT_EQ(FirstBulb(bulbs, 2, 2, Q9_QUAD64K, 1, 1), c.atExtra);
-  }
-}
-
-TEST(BulbConverterTest, LargerOffsetNeverGivesAHigherLevel) {
-  for (uint32_t type : {Q9_MONO64, Q9_RGB32KB, Q9_RGB16M, Q9_QUAD16M, Q9_TRI256}) {
-    for (uint8_t grey : {uint8_t(0), uint8_t(40), uint8_t(128), uint8_t(200), uint8_t(255)}) {
-      const Picture picture = Uniform(2, 2, grey, grey, grey);
-      unsigned previous[4] = {256, 256, 256, 256};
-      for (int offset = -64; offset <= 64; ++offset) {
-        const auto bulbs = Read(picture, 2, 2, type, offset, offset, offset, offset);
-        // The highest channel of each of the four bulbs (one per quad place).
-        unsigned now[4];
-        for (unsigned place = 0; place < 4; ++place) {
-          const BulbPixel b = FirstBulb(bulbs, 2, 2, type, place & 1, place >> 1);
-          now[place] = std::max({b.blue, b.green, b.red, b.extra});
-          ASSERT_LE(now[place], previous[place])
-              << "type " << type << " grey " << int(grey) << " offset " << offset;
-          if (offset == -64) {
-            EXPECT_EQ(now[place], kMaxLevel[type]) << type;
-          }
-          if (offset == 64) {
-            EXPECT_EQ(now[place], 0u) << type;
-          }
-          previous[place] = now[place];
-        }
-      }
-    }
-  }
-}
-
-// A picture built pixel by pixel: raw values are palette indices for 8 bits
-// and fewer, 5-5-5 words for 16 bits and 0xRRGGBB for 24 and 32 bits.
-struct PictureRecipe {
-  unsigned width;
-  unsigned height;
-  bool topDown;
-  unsigned bitsPerPixel;
-  uint32_t colorsUsed;
-  std::vector<RgbQuad> table;
-  std::vector<uint32_t> raw;  // row by row from the top
-};
-
-Picture Build(const PictureRecipe& recipe) {
-  Picture picture;
-  StoreU32(&picture.header[0], 40);
-  StoreU32(&picture.header[4], recipe.width);
-  StoreU32(&picture.header[8], recipe.topDown ? uint32_t(-int32_t(recipe.height)) : recipe.height);
-  StoreU16(&picture.header[12], 1);
-  StoreU16(&picture.header[14], uint16_t(recipe.bitsPerPixel));
-  StoreU32(&picture.header[32], recipe.colorsUsed);
-  for (size_t i = 0; i < recipe.table.size(); ++i) {
-    std::memcpy(&picture.header[40 + 4 * i], &recipe.table[i], 4);
-  }
-  const size_t stride = DibStride(recipe.width, recipe.bitsPerPixel);
-  picture.bits.assign(stride * recipe.height, 0);
-  for (unsigned y = 0; y < recipe.height; ++y) {
-    uint8_t* row = &picture.bits[(recipe.topDown ? y : recipe.height - 1 - y) * stride];
-    for (unsigned x = 0; x < recipe.width; ++x) {
-      const uint32_t v = recipe.raw[y * recipe.width + x];
-      switch (recipe.bitsPerPixel) {
-        case 1:
-          row[x / 8] |= uint8_t((v & 1) << (7 - x % 8));
-          break;
-        case 4:
-          row[x / 2] |= uint8_t((v & 15) << (x % 2 ? 0 : 4));
-          break;
-        case 8:
-          row[x] = uint8_t(v);
-          break;
-        case 16:
-          StoreU16(row + 2 * x, uint16_t(v));
-          break;
-        case 24:
-          for (unsigned i = 0; i < 3; ++i) row[3 * x + i] = uint8_t(v >> 8 * i);
-          break;
-        case 32:
-          StoreU32(row + 4 * x, v | 0xFF000000u);
-          break;
-      }
-    }
-  }
-  return picture;
-}
-
-RgbQuad Colour(uint8_t red, uint8_t green, uint8_t blue) {
-  return {blue, green, red, 0};
-}
-uint8_t Expand5(unsigned v) {
-  return uint8_t(v << 3 | v >> 2);
-}
-
-// The colour a picture built from recipe shows at (x, y).
-RgbQuad Expected(const PictureRecipe& recipe, unsigned x, unsigned y) {
-  const uint32_t v = recipe.raw[y * recipe.width + x];
-  switch (recipe.bitsPerPixel) {
-    case 16:
-      return Colour(Expand5(v >> 10 & 31), Expand5(v >> 5 & 31), Expand5(v & 31));
-    case 24:
-    case 32:
-      return Colour(uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v));
-    default:
-      return v < recipe.table.size() ? recipe.table[v] : RgbQuad{};
-  }
-}
-
-std::vector<PictureRecipe> DepthCases() {
-  std::vector<PictureRecipe> cases;
-  for (bool topDown : {false, true}) {
-    PictureRecipe one{10, 3, topDown, 1, 0, {Colour(10, 20, 30), Colour(200, 150, 100)}, {}};
-    for (unsigned i = 0; i < 30; ++i) one.raw.push_back((i * i + i / 3) % 2);
-    cases.push_back(one);
-
-    PictureRecipe four{5, 4, topDown, 4, 0, {}, {}};
-    for (unsigned i = 0; i < 16; ++i)
-      four.table.push_back(Colour(uint8_t(i * 16), uint8_t(255 - i * 16), uint8_t(i)));
-    for (unsigned i = 0; i < 20; ++i) four.raw.push_back((i * 7) % 16);
-    cases.push_back(four);
-
-    // Five colours used: indices 5 and above have no entry and read black.
-    PictureRecipe eight{7, 2, topDown, 8, 5, {}, {}};
-    for (unsigned i = 0; i < 5; ++i)
-      eight.table.push_back(Colour(uint8_t(50 * i), 7, uint8_t(255 - 50 * i)));
-    for (unsigned i = 0; i < 14; ++i) eight.raw.push_back(i % 8);
-    cases.push_back(eight);
-
-    // Colours used 0 means a full table of 256.
-    PictureRecipe full{16, 16, topDown, 8, 0, {}, {}};
-    for (unsigned i = 0; i < 256; ++i)
-      full.table.push_back(Colour(uint8_t(i), uint8_t(i * 3), uint8_t(255 - i)));
-    for (unsigned i = 0; i < 256; ++i) full.raw.push_back((i * 37) % 256);
-    cases.push_back(full);
-
-    PictureRecipe sixteen{32, 2, topDown, 16, 0, {}, {}};
-    for (unsigned i = 0; i < 64; ++i)
-      sixteen.raw.push_back((i % 32) << 10 | (31 - i % 32) << 5 | (i * 7 % 32) | (i & 1) << 15);
-    cases.push_back(sixteen);
-
-    PictureRecipe rgb{3, 3, topDown, 24, 0, {}, {}};
-    for (unsigned i = 0; i < 9; ++i) rgb.raw.push_back(0x102030u * (i + 1) ^ 0x00FF00u * (i & 1));
-    cases.push_back(rgb);
-
-    PictureRecipe rgbx{3, 3, topDown, 32, 0, {}, {}};
-    rgbx.raw = rgb.raw;
-    cases.push_back(rgbx);
-  }
-  return cases;
-}
-
-// Each input depth, bottom-up and top-down, read into RGB16M, whose levels are
-// the picture's channels.
-TEST(BulbConverterTest, ReadsEverySupportedDepth) {
-  for (const PictureRecipe& recipe : DepthCases()) {
-    const Picture picture = Build(recipe);
-    const auto bulbs = Read(picture, recipe.height, recipe.width, Q9_RGB16M);
-    for (unsigned y = 0; y < recipe.height; ++y) {
-      for (unsigned x = 0; x < recipe.width; ++x) {
-        const BulbPixel b = FirstBulb(bulbs, recipe.height, recipe.width, Q9_RGB16M, y, x);
-        ASSERT_EQ(Colour(b.red, b.green, b.blue), Expected(recipe, x, y))
-            << recipe.bitsPerPixel << " bits, top-down " << recipe.topDown << " at " << x << ","
-            << y;
-      }
-    }
-  }
-}
-
-// A 16-bit picture read into RGB32KB gives back its 5-bit channels exactly.
-TEST(BulbConverterTest, FiveBitChannelsSurvive) {
-  PictureRecipe recipe{32, 1, false, 16, 0, {}, {}};
-  for (unsigned i = 0; i < 32; ++i) recipe.raw.push_back(i << 10 | (31 - i) << 5 | (i * 13 % 32));
-  const auto bulbs = Read(Build(recipe), 1, 32, Q9_RGB32KB);
-  for (unsigned x = 0; x < 32; ++x) {
-    EXPECT_EQ(LoadU16(&bulbs[2 * x]), recipe.raw[x]) << x;
-  }
-}
-
-TEST(BulbConverterTest, PictureSmallerOrLargerThanTheSign) {
-  struct Case {
-    unsigned width, height, rows, columns;
-    uint32_t type;
-  };
-  const Case cases[] = {{3, 2, 4, 5, Q9_RGB16M},
-                        {8, 6, 4, 5, Q9_RGB16M},
-                        {3, 7, 5, 4, Q9_RGB16MB},
-                        {9, 1, 3, 3, Q9_RGB16MB},
-                        {5, 5, 5, 5, Q9_RGB16M}};
-  for (const Case& c : cases) {
-    PictureRecipe recipe{c.width, c.height, false, 24, 0, {}, {}};
-    for (unsigned i = 0; i < c.width * c.height; ++i) recipe.raw.push_back(0x010101u * (i + 1));
-    const auto bulbs = Read(Build(recipe), c.rows, c.columns, c.type);  // prefilled with 0xCD
-    for (unsigned y = 0; y < c.rows; ++y) {
-      for (unsigned x = 0; x < c.columns; ++x) {
-        const BulbPixel b = FirstBulb(bulbs, c.rows, c.columns, c.type, y, x);
-        const RgbQuad expected = (x < c.width && y < c.height) ? Expected(recipe, x, y) : RgbQuad{};
-        ASSERT_EQ(Colour(b.red, b.green, b.blue), expected)
-            << c.width << "x" << c.height << " onto " << c.columns << "x" << c.rows << " at " << x
-            << "," << y;
-      }
-    }
-  }
-}
-
-TEST(BulbConverterTest, CalcBulbDIBSizeValues) {
-  struct Case {
-    unsigned rows, columns;
-    uint32_t type;
-    int result;
-    uint32_t size;
-  };
-  const Case cases[] = {
-      {3, 5, Q9_MONO1, kBulbCvOk, 48},
-      {1, 1, Q9_RGB16MB, kBulbCvOk, 4},
-      {64, 192, Q9_RGB16M, kBulbCvOk, 36864},
-      {2, 4, Q9_QUAD16, kBulbCvOk, 24},
-      {0, 4, Q9_MONO1, kBulbCvBadGeometry, 7},
-      {4, 0, Q9_MONO1, kBulbCvBadGeometry, 7},
-      {4, 4, Q9_NO_COLOR, kBulbCvBadGeometry, 7},
-      {5000, 5000, Q9_MONO1, kBulbCvBadGeometry, 7},
-  };
-  for (const Case& c : cases) {
-    uint32_t size = 7;
-    EXPECT_EQ(CalcBulbDIBSize(c.rows, c.columns, c.type, &size), c.result);
-    EXPECT_EQ(size, c.size) << c.rows << " x " << c.columns;
-  }
-  EXPECT_EQ(CalcBulbDIBSize(3, 5, Q9_MONO1, nullptr), kBulbCvBadArgument);
 }
 
 TEST(BulbConverterTest, Bulb2DIBRefusesWithoutWriting) {
-  const unsigned rows = 3, columns = 5;
-  const uint32_t type = Q9_RGB4K;
-  const std::vector<uint8_t> bulbs(BulbDataSize(rows, columns, type), 0x77);
-  const uint32_t bulbSize = uint32_t(bulbs.size());
-  const uint32_t bitsSize = 48;
+  uint32_t size = 7;
+  EXPECT_EQ(CalcBulbDIBSize(4, 4, Q9_NO_COLOR, &size), kBulbCvBadGeometry);
+  EXPECT_EQ(size, 7u);
+  EXPECT_EQ(CalcBulbDIBSize(3, 5, Q9_MONO1, nullptr), kBulbCvBadArgument);
+
+  const std::vector<uint8_t> bulbs(BulbDataSize(3, 5, Q9_RGB4K), 0x77);
+  const uint32_t bulbSize = uint32_t(bulbs.size()), bitsSize = 48;
   struct Case {
-    const char* name;
-    uint32_t bulbSize, bitsSize, option, type;
-    unsigned rows;
-    bool nullBulbs, nullHeader, nullBits;
-    int result;
+    int bulbDelta = 0, bitsDelta = 0;
+    uint32_t option = 0, type = Q9_RGB4K;
+    int nullArgument = 0;  // 1 bulbs, 2 header, 3 bits
+    int result = kBulbCvBadArgument;
   };
-  const Case cases[] = {
-      {"short bulbs", bulbSize - 1, bitsSize, 0, type, rows, false, false, false,
-       kBulbCvBufferTooSmall},
-      {"short bits", bulbSize, bitsSize - 1, 0, type, rows, false, false, false,
-       kBulbCvBufferTooSmall},
-      {"unknown option", bulbSize, bitsSize, 1, type, rows, false, false, false,
-       kBulbCvBadArgument},
-      {"no colour type", bulbSize, bitsSize, 0, Q9_NO_COLOR, rows, false, false, false,
-       kBulbCvBadGeometry},
-      {"no rows", bulbSize, bitsSize, 0, type, 0, false, false, false, kBulbCvBadGeometry},
-      {"null bulbs", bulbSize, bitsSize, 0, type, rows, true, false, false, kBulbCvBadArgument},
-      {"null header", bulbSize, bitsSize, 0, type, rows, false, true, false, kBulbCvBadArgument},
-      {"null bits", bulbSize, bitsSize, 0, type, rows, false, false, true, kBulbCvBadArgument},
-  };
+  const Case cases[] = {{.bulbDelta = -1, .result = kBulbCvBufferTooSmall},
+                        {.bitsDelta = -1, .result = kBulbCvBufferTooSmall},
+                        {.type = Q9_NO_COLOR, .result = kBulbCvBadGeometry},
+                        {.option = 1},
+                        {.nullArgument = 1},
+                        {.nullArgument = 2},
+                        {.nullArgument = 3}};
   for (const Case& c : cases) {
-    std::vector<uint8_t> header(kDibHeaderBlockSize, 0xAB);
-    std::vector<uint8_t> bits(bitsSize, 0xAB);
-    EXPECT_EQ(Bulb2DIB(c.nullBulbs ? nullptr : bulbs.data(), c.bulbSize, c.rows, columns, c.type,
-                       c.nullHeader ? nullptr : header.data(), c.nullBits ? nullptr : bits.data(),
-                       c.bitsSize, c.option),
-              c.result)
-        << c.name;
-    EXPECT_EQ(header, std::vector<uint8_t>(kDibHeaderBlockSize, 0xAB)) << c.name;
-    EXPECT_EQ(bits, std::vector<uint8_t>(bitsSize, 0xAB)) << c.name;
+    std::vector<uint8_t> header(kDibHeaderBlockSize, 0xAB), bits(bitsSize, 0xAB);
+    EXPECT_EQ(
+        Bulb2DIB(c.nullArgument == 1 ? nullptr : bulbs.data(), bulbSize + c.bulbDelta, 3, 5, c.type,
+                 c.nullArgument == 2 ? nullptr : header.data(),
+                 c.nullArgument == 3 ? nullptr : bits.data(), bitsSize + c.bitsDelta, c.option),
+        c.result)
+        << &c - cases;
+    EXPECT_EQ(header, std::vector<uint8_t>(kDibHeaderBlockSize, 0xAB)) << &c - cases;
+    EXPECT_EQ(bits, std::vector<uint8_t>(bitsSize, 0xAB)) << &c - cases;
   }
 }
 
 TEST(BulbConverterTest, ConvDIB2BulbEnhRefusesWithoutWriting) {
-  const unsigned rows = 4, columns = 6;
-  const uint32_t type = Q9_RGB16MB;
-  const uint32_t bulbSize = uint32_t(BulbDataSize(rows, columns, type));
-  PictureRecipe recipe{6, 4, false, 8, 0, {}, std::vector<uint32_t>(24, 1)};
-  recipe.table.assign(256, Colour(1, 2, 3));
-  const Picture valid = Build(recipe);
+  std::vector<RgbQuad> colours;
+  const Picture valid = Build(6, 4, false, 8, 0, colours);
   const uint32_t bitsSize = uint32_t(valid.bits.size());  // 6 bytes a row padded to 8
+  const uint32_t bulbSize = uint32_t(BulbDataSize(4, 6, Q9_RGB16MB));
   struct Case {
     const char* name;
-    size_t headerAt;  // header field to change (0: none)
-    unsigned width;   // 2 or 4 bytes
-    uint32_t value;
-    uint32_t bitsSize, bulbSize;
-    unsigned rows, columns;
-    uint32_t type;
-    int result;
+    int at = -1;         // header field to change (-1: none)
+    unsigned size = 4;   // its size, 2 or 4 bytes
+    uint32_t value = 0;  // its new value
+    int bitsDelta = 0, bulbDelta = 0;
+    uint32_t type = Q9_RGB16MB;
+    int nullArgument = 0;  // 1 header, 2 bits, 3 bulbs
+    int result = kBulbCvUnsupportedBitmap;
   };
   const Case cases[] = {
-      {"valid", 0, 0, 0, bitsSize, bulbSize, rows, columns, type, kBulbCvOk},
-      {"short bits", 0, 0, 0, bitsSize - 1, bulbSize, rows, columns, type, kBulbCvBufferTooSmall},
-      {"short bulbs", 0, 0, 0, bitsSize, bulbSize - 1, rows, columns, type, kBulbCvBufferTooSmall},
-      {"no rows", 0, 0, 0, bitsSize, bulbSize, 0, columns, type, kBulbCvBadGeometry},
-      {"no columns", 0, 0, 0, bitsSize, bulbSize, rows, 0, type, kBulbCvBadGeometry},
-      {"colour type 15", 0, 0, 0, bitsSize, bulbSize, rows, columns, 15, kBulbCvBadGeometry},
-      {"colour type 40", 0, 0, 0, bitsSize, bulbSize, rows, columns, 40, kBulbCvBadGeometry},
-      {"too many bulbs", 0, 0, 0, bitsSize, bulbSize, 70000, 70000, type, kBulbCvBadGeometry},
-      {"larger header", 0, 4, 108, bitsSize, bulbSize, rows, columns, type,
-       kBulbCvUnsupportedBitmap},
-      {"run-length", 16, 4, 1, bitsSize, bulbSize, rows, columns, type, kBulbCvUnsupportedBitmap},
-      {"bit fields", 16, 4, 3, bitsSize, bulbSize, rows, columns, type, kBulbCvUnsupportedBitmap},
-      {"2 bits", 14, 2, 2, bitsSize, bulbSize, rows, columns, type, kBulbCvUnsupportedBitmap},
-      {"0 bits", 14, 2, 0, bitsSize, bulbSize, rows, columns, type, kBulbCvUnsupportedBitmap},
-      {"48 bits", 14, 2, 48, bitsSize, bulbSize, rows, columns, type, kBulbCvUnsupportedBitmap},
-      {"257 colours", 32, 4, 257, bitsSize, bulbSize, rows, columns, type,
-       kBulbCvUnsupportedBitmap},
-      {"width 0", 4, 4, 0, bitsSize, bulbSize, rows, columns, type, kBulbCvUnsupportedBitmap},
-      {"negative width", 4, 4, uint32_t(-6), bitsSize, bulbSize, rows, columns, type,
-       kBulbCvUnsupportedBitmap},
-      {"height 0", 8, 4, 0, bitsSize, bulbSize, rows, columns, type, kBulbCvUnsupportedBitmap},
-      {"huge width", 4, 4, 0x7FFFFFFF, bitsSize, bulbSize, rows, columns, type,
-       kBulbCvBufferTooSmall},
-      {"huge height", 8, 4, 0x7FFFFFFF, bitsSize, bulbSize, rows, columns, type,
-       kBulbCvBufferTooSmall},
-      {"most negative height", 8, 4, 0x80000000u, bitsSize, bulbSize, rows, columns, type,
-       kBulbCvBufferTooSmall},
-      {"one row too many", 8, 4, 5, bitsSize, bulbSize, rows, columns, type, kBulbCvBufferTooSmall},
+      {.name = "valid", .result = kBulbCvOk},
+      {.name = "short bits", .bitsDelta = -1, .result = kBulbCvBufferTooSmall},
+      {.name = "short bulbs", .bulbDelta = -1, .result = kBulbCvBufferTooSmall},
+      {.name = "colour type 15", .type = 15, .result = kBulbCvBadGeometry},
+      {.name = "null header", .nullArgument = 1, .result = kBulbCvBadArgument},
+      {.name = "null bits", .nullArgument = 2, .result = kBulbCvBadArgument},
+      {.name = "null bulbs", .nullArgument = 3, .result = kBulbCvBadArgument},
+      {.name = "larger header", .at = 0, .value = 108},
+      {.name = "run-length", .at = 16, .value = 1},
+      {.name = "2 bits", .at = 14, .size = 2, .value = 2},
+      {.name = "257 colours", .at = 32, .value = 257},
+      {.name = "width 0", .at = 4, .value = 0},
+      {.name = "negative width", .at = 4, .value = uint32_t(-6)},
+      {.name = "height 0", .at = 8, .value = 0},
+      {.name = "huge width", .at = 4, .value = 0x7FFFFFFF, .result = kBulbCvBufferTooSmall},
+      {.name = "most negative height", .at = 8, .value = 1u << 31, .result = kBulbCvBufferTooSmall},
+      {.name = "one row too many", .at = 8, .value = 5, .result = kBulbCvBufferTooSmall},
   };
   for (const Case& c : cases) {
     Picture picture = valid;
-    if (c.width == 2) StoreU16(&picture.header[c.headerAt], uint16_t(c.value));
-    if (c.width == 4) StoreU32(&picture.header[c.headerAt], c.value);
+    if (c.at >= 0 && c.size == 2) StoreU16(&picture.header[size_t(c.at)], uint16_t(c.value));
+    if (c.at >= 0 && c.size == 4) StoreU32(&picture.header[size_t(c.at)], c.value);
     std::vector<uint8_t> bulbs(bulbSize, 0xAB);
-    EXPECT_EQ(ConvDIB2BulbEnh(picture.header.data(), picture.bits.data(), c.bitsSize, 0, 0,
-                              bulbs.data(), c.bulbSize, c.rows, c.columns, c.type, 0, 0, 0, 0),
-              c.result)
+    EXPECT_EQ(
+        ConvDIB2BulbEnh(c.nullArgument == 1 ? nullptr : picture.header.data(),
+                        c.nullArgument == 2 ? nullptr : picture.bits.data(), bitsSize + c.bitsDelta,
+                        0, 0, c.nullArgument == 3 ? nullptr : bulbs.data(), bulbSize + c.bulbDelta,
+                        4, 6, c.type, 0, 0, 0, 0),
+        c.result)
         << c.name;
     if (c.result != kBulbCvOk) {
       EXPECT_EQ(bulbs, std::vector<uint8_t>(bulbSize, 0xAB)) << c.name;
     } else {
-      EXPECT_EQ(FirstBulb(bulbs, rows, columns, type, 3, 5), (BulbPixel{3, 2, 1, 0}));
+      const BulbPixel b = BulbAt(bulbs, 4, 6, Q9_RGB16MB, 3, 5);
+      EXPECT_EQ((RgbQuad{b.blue, b.green, b.red, 0}), colours[3 * 6 + 5]);
     }
   }
-  std::vector<uint8_t> bulbs(bulbSize, 0);
-  EXPECT_EQ(ConvDIB2BulbEnh(nullptr, valid.bits.data(), bitsSize, 0, 0, bulbs.data(), bulbSize,
-                            rows, columns, type, 0, 0, 0, 0),
-            kBulbCvBadArgument);
-  EXPECT_EQ(ConvDIB2BulbEnh(valid.header.data(), nullptr, bitsSize, 0, 0, bulbs.data(), bulbSize,
-                            rows, columns, type, 0, 0, 0, 0),
-            kBulbCvBadArgument);
-  EXPECT_EQ(ConvDIB2BulbEnh(valid.header.data(), valid.bits.data(), bitsSize, 0, 0, nullptr,
-                            bulbSize, rows, columns, type, 0, 0, 0, 0),
-            kBulbCvBadArgument);
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 #pragma once
-// Helpers shared by the sequence file tests: a temporary directory per test
-// and whole-file reads and writes.
+// Helpers shared by the tests of old and new sequence files: a temporary
+// directory per test and whole-file reads and writes.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
