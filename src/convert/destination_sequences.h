@@ -16,6 +16,9 @@ namespace q9::convert {
 // Message texts.
 inline constexpr const char* kUnableToOpenSequence = "Unable to Open 9100 Sequence %s!";
 inline constexpr const char* kPreviewOnlySequence = "Cannot convert a preview only sequence.";
+// A sequence that was filled but could not be written (disk full, folder
+// gone): the file at the path stays as it was.
+inline constexpr const char* kUnableToSaveSequence = "Unable to save 9100 Sequence %s!";
 
 class DestinationSequences {
  public:
@@ -34,8 +37,11 @@ class DestinationSequences {
   bool OpenStillSequence(const std::string& path, const platform::SignGeometry& sign,
                          ConversionHost* host);
   // Saves and closes the shared sequence if it is open; otherwise nothing.
+  // A failed save is told through the host given to OpenStillSequence.
   void CloseStillSequence();
   bool IsStillSequenceOpen() const { return m_stillOpen; }
+  // True when the last CloseStillSequence could not save the sequence.
+  bool StillSaveFailed() const { return m_stillSaveFailed; }
   platform::CQ9SequenceFile& StillSequence() { return m_still; }
 
  private:
@@ -43,6 +49,10 @@ class DestinationSequences {
   bool m_destinationOpen = false;
   platform::CQ9SequenceFile m_still;
   bool m_stillOpen = false;
+  // Where the shared sequence's save failure is told: the run that opened
+  // it closes it.
+  ConversionHost* m_stillHost = nullptr;
+  bool m_stillSaveFailed = false;
 };
 
 }  // namespace q9::convert

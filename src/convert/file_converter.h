@@ -47,8 +47,7 @@ class FileConverter {
   // continue), 2 cancelled (videos only).
   int ConvertStill(const std::string& source, const std::string& destination, int fileIndex);
   int ConvertFrames(const std::string& source, const std::string& destination, int fileIndex);
-  int ConvertOldSequence(const std::string& source, const std::string& destination,
-                         int fileIndex);
+  int ConvertOldSequence(const std::string& source, const std::string& destination, int fileIndex);
 
   // "An error was encountered converting file ..." with Yes and No; 1 for Yes.
   int AskContinue(const std::string& source);
@@ -56,9 +55,16 @@ class FileConverter {
   const FileOutcome& LastOutcome() const { return m_outcome; }
 
  private:
+  // A message box for an error of this file (marks the outcome failed).
+  void Tell(const std::string& text, MessageIcon icon);
+  void Step(int fileIndex, unsigned position);
+  // Saves and closes the destination; a failed save is told. True when saved.
+  bool SaveAndClose();
+
   SourceMedia& m_media;
   ConversionHost* m_host;
   FileOutcome m_outcome;
+  bool m_errorShown = false;  // an error message was shown for this file
 };
 
 }  // namespace q9::convert

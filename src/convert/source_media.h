@@ -14,10 +14,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "adjust/import_settings.h"
 #include "convert/conversion_host.h"
+#include "convert/destination_sequences.h"
 #include "convert/source_kind.h"
 #include "imaging/frame_renderer.h"
 #include "platform/imaging/bitmap.h"
@@ -112,6 +114,19 @@ class SourceMedia : public adjust::ImportSettings {
   const platform::CQ8Seq& OldReader() const { return m_oldReader; }
   platform::VideoFile& Video() { return m_video; }
 
+  // ---- Conversion state (file_converter.h, destination_sequences.h) -----------
+  // The destination of the file being converted and the shared still-image
+  // sequence of a run.
+  DestinationSequences& Destinations() { return m_destinations; }
+  // The folder of the file being converted; WAV files go there when no WAV
+  // folder is set.
+  const std::string& SourceDirectory() const { return m_sourceDirectory; }
+  void SetSourceDirectory(std::string directory) { m_sourceDirectory = std::move(directory); }
+
+  // Set by the Cancel button; the batch run clears it before its first file
+  // and reads it before each file, a video conversion before each frame.
+  bool cancelRequested = false;
+
  private:
   bool OpenVideo();
   bool OpenOldSequence();
@@ -135,6 +150,9 @@ class SourceMedia : public adjust::ImportSettings {
   // The working and processing bitmaps, bulb buffer, preview and label.
   imaging::RenderTarget m_render;
   float m_zoom = kDefaultZoom;
+
+  DestinationSequences m_destinations;
+  std::string m_sourceDirectory;
 };
 
 }  // namespace q9::convert
