@@ -36,8 +36,15 @@ Options (the long ones also as --option=VALUE):
                        sound player (needs --save-audio to have a WAV file).
   --settings NAME      Start from the settings set NAME that the Adjust
                        dialog saved: sliders and capture rectangle.
-  --set FIELD=VALUE    Set one import setting, e.g. --set Brightness=80,
-                       --set CommandMask=0x1 (see docs for the names).
+  --set FIELD=VALUE    Set one import setting, e.g. --set Brightness=80 or
+                       --set CommandMask=0x1. The fields: Red Green Blue
+                       White Brightness Contrast Hue Saturation (0 to 128,
+                       64 neutral), ColorResBits Gamma CommandMask
+                       CommandParams[N].Value CommandParams[N].Choice (N 0 to
+                       27), CaptureInitialized DropImage ConstrainRect
+                       KeepAspect AutoCenter XPos YPos Width Height SizeMode
+                       (0 percent, 1 pixels), WavPath AddTxdFlag
+                       SaveAudioFlag.
   --capture full       Capture the whole picture of every source.
   -q, --quiet          Print only errors and the summary.
   -h, --help           Print this help.

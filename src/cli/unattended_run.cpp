@@ -120,16 +120,6 @@ int RunUnattended(const ConvertArgs& args, std::ostream& out, std::ostream& err)
   if (!convert::ParseSignFolder(dest, sign) || sign.rows == 0 || sign.columns == 0 ||
       sign.rows > kMaxSignSide || sign.columns > kMaxSignSide)
     return Fail(err, kConvertExitUsage, kBadDestination);
-  if (!fs::exists(dest, ec)) {
-    // That one folder only: a missing parent is a mistyped path.
-    if (mkdir(dest.c_str(), 0777) != 0)
-      return Fail(
-          err, kConvertExitUsage,
-          "cannot create the destination directory '" + dest + "': " + std::strerror(errno));
-    if (!args.quiet) err << "created the destination directory " << dest << '\n';
-  } else if (!fs::is_directory(dest, ec)) {
-    return Fail(err, kConvertExitUsage, "the destination '" + dest + "' is not a directory");
-  }
 
   const bool live = &err == &std::cerr && isatty(STDERR_FILENO);
   const UnattendedOutput output{live, args.quiet, live ? TerminalWidth() : 80, args.overwrite,
@@ -147,6 +137,18 @@ int RunUnattended(const ConvertArgs& args, std::ostream& out, std::ostream& err)
   // Keep Aspect size, the picture of each file the rest.
   if (!recipe.Apply(media, {false, 0, 0, int(sign.columns), int(sign.rows)}, error))
     return Fail(err, kConvertExitUsage, error);
+
+  if (!fs::exists(dest, ec)) {
+    // That one folder only: a missing parent is a mistyped path.
+    if (mkdir(dest.c_str(), 0777) != 0)
+      return Fail(
+          err, kConvertExitUsage,
+          "cannot create the destination directory '" + dest + "': " + std::strerror(errno));
+    if (!args.quiet) err << "created the destination directory " << dest << '\n';
+  } else if (!fs::is_directory(dest, ec)) {
+    return Fail(err, kConvertExitUsage, "the destination '" + dest + "' is not a directory");
+  }
+
   if (!recipe.Empty()) host.OnSourceOpened([&] { ApplyToOpenedSource(media, recipe); });
 
   const std::vector<std::string> names = convert::ListSourceFiles(source);

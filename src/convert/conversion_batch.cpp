@@ -113,6 +113,7 @@ BatchSummary ConversionBatch::Run() {
   FileConverter converter(m_media, &m_host);
   DestinationSequences& sequences = m_media.Destinations();
   unsigned stills = 0;
+  unsigned stillsAdded = 0;  // counted as converted while the shared sequence is unsaved
   bool stillNeedsOverwriteCheck = true;
   bool skipStills = false;  // an existing shared sequence is kept
 
@@ -193,6 +194,7 @@ BatchSummary ConversionBatch::Run() {
     switch (status) {
       case BatchFileReport::kConverted:
         ++summary.converted;
+        if (sequences.IsStillSequenceOpen()) ++stillsAdded;
         break;
       case BatchFileReport::kUnknown:
         ++summary.unknown;
@@ -215,8 +217,16 @@ BatchSummary ConversionBatch::Run() {
     }
   }
 
-  // Saved and closed also when the run stopped.
-  if (stills > 0) sequences.CloseStillSequence();
+  // Saved and closed also when the run stopped. A failed save was told by
+  // the sequences; the stills in it were not written after all.
+  if (stills > 0) {
+    sequences.CloseStillSequence();
+    if (sequences.StillSaveFailed()) {
+      summary.converted -= stillsAdded;
+      summary.failed += stillsAdded;
+      summary.framesWritten -= stillsAdded;
+    }
+  }
   m_host.ShowConvertingPath("");
   m_host.ShowStatusText("");
   if (summary.handedOver > 0 && !summary.stopped)
