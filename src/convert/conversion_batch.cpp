@@ -143,7 +143,8 @@ BatchSummary ConversionBatch::Run() {
 
     std::string destination;
     Decision decision = Decision::kConvert;
-    if (m_stillImages && kind == SourceKind::StillImage) {
+    const bool intoSharedSequence = m_stillImages && kind == SourceKind::StillImage;
+    if (intoSharedSequence) {
       destination = m_destDir + "/" + m_stillName;
       if (skipStills) {
         ++summary.skipped;
@@ -194,7 +195,7 @@ BatchSummary ConversionBatch::Run() {
     switch (status) {
       case BatchFileReport::kConverted:
         ++summary.converted;
-        if (sequences.IsStillSequenceOpen()) ++stillsAdded;
+        if (intoSharedSequence) ++stillsAdded;
         break;
       case BatchFileReport::kUnknown:
         ++summary.unknown;
