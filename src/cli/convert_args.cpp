@@ -1,5 +1,7 @@
 #include "cli/convert_args.h"
 
+#include <array>
+
 namespace q9::cli {
 namespace {
 
@@ -69,14 +71,15 @@ bool Fail(std::string& error, std::string message) {
 
 enum class Match { kNo, kValue, kMissing };
 
+using ShortNames = std::array<std::string_view, 2>;  // empty ones unused
+
 // A value option at args[i]: "--long V" and "--long=V"; with short names
 // also "-x V" and "-xV". Moves i past a separate value.
-Match ValueOption(const std::vector<std::string>& args, size_t& i,
-                  std::initializer_list<std::string_view> shortNames, std::string_view longName,
-                  std::string& value) {
+Match ValueOption(const std::vector<std::string>& args, size_t& i, const ShortNames& shortNames,
+                  std::string_view longName, std::string& value) {
   const std::string& arg = args[i];
   bool separate = arg == longName;
-  for (std::string_view s : shortNames) separate = separate || arg == s;
+  for (std::string_view s : shortNames) separate = separate || (!s.empty() && arg == s);
   if (separate) {
     if (i + 1 >= args.size()) return Match::kMissing;
     value = args[++i];
@@ -86,7 +89,7 @@ Match ValueOption(const std::vector<std::string>& args, size_t& i,
   } else {
     bool attached = false;
     for (std::string_view s : shortNames) {
-      if (!arg.starts_with("--") && arg.starts_with(s)) {
+      if (!s.empty() && !arg.starts_with("--") && arg.starts_with(s)) {
         value = arg.substr(s.size());
         attached = true;
       }
@@ -112,12 +115,12 @@ bool ParseOption(const std::vector<std::string>& args, size_t& i, ConvertArgs& o
   } else if (arg == "--txd") {
     out.edits.push_back({SettingsEdit::kSetField, "AddTxdFlag", "1", arg});
   } else {
-    struct ValueSpec {
-      std::initializer_list<std::string_view> shortNames;
+    struct ValueOptionForm {
+      ShortNames shortNames;
       std::string_view longName;
       std::string_view what;
     };
-    static const ValueSpec kSpecs[] = {
+    static const ValueOptionForm kValueOptions[] = {
         {{"-s", "-S"}, "--source", "a directory"},
         {{"-d", "-D"}, "--dest", "a directory"},
         {{}, "--stills-into", "a name"},
@@ -126,36 +129,36 @@ bool ParseOption(const std::vector<std::string>& args, size_t& i, ConvertArgs& o
         {{}, "--wav-dir", "a directory"},
         {{}, "--capture", "'full'"},
     };
-    for (const ValueSpec& spec : kSpecs) {
+    for (const ValueOptionForm& form : kValueOptions) {
       std::string value;
-      const Match m = ValueOption(args, i, spec.shortNames, spec.longName, value);
+      const Match m = ValueOption(args, i, form.shortNames, form.longName, value);
       if (m == Match::kNo) continue;
       if (m == Match::kMissing)
-        return Fail(error, "option '" + arg + "' needs " + std::string(spec.what));
-      if (spec.longName == "--source" || spec.longName == "--dest") {
-        std::string& dir = spec.longName == "--source" ? out.source : out.dest;
+        return Fail(error, "option '" + arg + "' needs " + std::string(form.what));
+      if (form.longName == "--source" || form.longName == "--dest") {
+        std::string& dir = form.longName == "--source" ? out.source : out.dest;
         if (value.empty()) return Fail(error, "option '" + arg + "' needs a directory");
         if (!dir.empty())
           return Fail(error,
-                      std::string(spec.longName == "--source" ? "the source" : "the destination") +
+                      std::string(form.longName == "--source" ? "the source" : "the destination") +
                           " directory is given twice");
         dir = value;
-      } else if (spec.longName == "--stills-into") {
+      } else if (form.longName == "--stills-into") {
         if (out.stillsInto) return Fail(error, "--stills-into is given twice");
         if (value.find('/') != std::string::npos)
           return Fail(error, "--stills-into takes a file name in the destination, not a path: '" +
                                  value + "'");
         out.stillsInto = value;
-      } else if (spec.longName == "--settings") {
+      } else if (form.longName == "--settings") {
         if (out.settingsSet) return Fail(error, "--settings is given twice");
         out.settingsSet = value;
-      } else if (spec.longName == "--set") {
+      } else if (form.longName == "--set") {
         const size_t eq = value.find('=');
         if (eq == std::string::npos || eq == 0)
           return Fail(error, "--set takes FIELD=VALUE, not '" + value + "'");
         out.edits.push_back(
             {SettingsEdit::kSetField, value.substr(0, eq), value.substr(eq + 1), "--set " + value});
-      } else if (spec.longName == "--wav-dir") {
+      } else if (form.longName == "--wav-dir") {
         if (value.empty()) return Fail(error, "option '" + arg + "' needs a directory");
         out.edits.push_back({SettingsEdit::kSetField, "WavPath", value, "--wav-dir " + value});
       } else {

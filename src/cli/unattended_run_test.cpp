@@ -235,7 +235,7 @@ TEST_F(UnattendedRunTest, CtrlCDropsTheVideoBeingWrittenAndKeepsEarlierFiles) {
                              "-c:v mjpeg -q:v 3 " +
                              In("b.avi")));
   Still("c.bmp");
-  const pid_t pid = Start(Dirs());
+  const pid_t pid = Start({"-s" + In(), "-d" + Out()});
   ASSERT_GT(pid, 0);
   // Wait until the video has started, then interrupt it.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
