@@ -1,0 +1,85 @@
+#include "adjust/settings_persistence.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+namespace q9::adjust {
+namespace {
+
+// A config folder of our own before the store is first opened, so that the
+// user's settings are never read or written.
+struct ConfigHome {
+  std::string dir = (std::filesystem::temp_directory_path() / "q9sets.XXXXXX").string();
+  ConfigHome() { setenv("XDG_CONFIG_HOME", mkdtemp(dir.data()) ? dir.c_str() : "/nonexistent", 1); }
+  ~ConfigHome() { std::filesystem::remove_all(dir); }
+} g_configHome;
+
+TEST(SettingsSetStore, WritesSixteenValuesAndReadsThemBack) {
+  ImportSettings s;
+  int32_t* fields[] = {&s.Brightness, &s.Saturation, &s.Hue,      &s.Contrast,  &s.Red,   &s.Green,
+                       &s.Blue,       &s.White,      &s.XPos,     &s.YPos,      &s.Width, &s.Height,
+                       &s.KeepAspect, &s.DropImage,  &s.SizeMode, &s.AutoCenter};
+  for (int i = 0; i < kSettingsSetValueCount; ++i) *fields[i] = i == 8 ? -9 : i + 1;
+  ASSERT_TRUE(WriteSettingsSet("Night", s));
+  SettingsSet set;
+  ASSERT_TRUE(ReadSettingsSet("Night", set));
+  for (int i = 0; i < kSettingsSetValueCount; ++i)
+    EXPECT_EQ(set.values[i], uint32_t(*fields[i])) << SettingsSetValueNames()[i];
+
+  SettingsSet untouched;
+  for (const char* name : {"Day", "", "a/b", "a\\b"}) {
+    EXPECT_FALSE(ReadSettingsSet(name, untouched)) << name;
+    if (*name) {
+      EXPECT_EQ(WriteSettingsSet(name, s), name == std::string("Day")) << name;
+    }
+  }
+  EXPECT_FALSE(untouched.values[kSetBrightness]);
+}
+
+struct ApplyCase {
+  const char* what;
+  std::optional<uint32_t> xPos, width, keepRatio, mode, autoCenter;
+  SettingsTarget target;
+  int32_t XPos, Width, SizeMode;
+};
+
+TEST(SettingsSetApply, FollowsTheLoadRules) {
+  // Frame 100 x 50, sign 20 x 10 unless said otherwise; the record starts
+  // with Width 30 in Pixels mode, KeepAspect 1, AutoCenter 0, XPos 7.
+  const SettingsTarget frame{true, 100, 50, 20, 10}, narrow{true, 10, 50, 20, 10},
+      noFrame{false, 0, 0, 20, 10};
+  const std::nullopt_t none = std::nullopt;
+  const ApplyCase cases[] = {
+      {"XPos beyond the width becomes 0", 101u, none, 0u, none, none, frame, 0, 30, 1},
+      {"XPos equal to the width stays", 100u, none, 0u, none, none, frame, 100, 30, 1},
+      {"missing XPos: sign centred", none, none, 0u, none, none, frame, 40, 30, 1},
+      {"missing XPos, frame narrower than the sign", none, none, 0u, none, none, narrow, 0, 30, 1},
+      {"no frame: the position is not touched", 3u, none, 0u, none, none, noFrame, 7, 30, 1},
+      {"missing KeepRatio keeps the record's 1", 5u, 80u, none, 0u, none, frame, 5, 20, 1},
+      {"no KeepRatio: sizes as stored", 5u, 80u, 0u, 0u, none, frame, 5, 80, 0},
+      {"AutoCenter centres the capture", 5u, 60u, 0u, 1u, 1u, frame, 20, 60, 1},
+  };
+  for (const auto& c : cases) {
+    ImportSettings s;
+    s.Width = 30, s.XPos = 7;
+    SettingsSet set;
+    set.values[kSetBrightness] = 100;
+    set.values[kSetXPos] = c.xPos;
+    set.values[kSetWidth] = c.width;
+    set.values[kSetKeepRatio] = c.keepRatio;
+    set.values[kSetMode] = c.mode;
+    set.values[kSetAutoCenter] = c.autoCenter;
+    ApplySettingsSet(s, set, c.target);
+    EXPECT_EQ(s.XPos, c.XPos) << c.what;
+    EXPECT_EQ(s.Width, c.Width) << c.what;
+    EXPECT_EQ(s.SizeMode, c.SizeMode) << c.what;
+    EXPECT_EQ(s.Brightness, 100) << c.what;
+    EXPECT_EQ(s.AdjustChanged, 1) << c.what;
+    EXPECT_EQ(s.Contrast, kSliderNeutral) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace q9::adjust

@@ -1,0 +1,53 @@
+#include "cli/settings_recipe.h"
+
+#include "adjust/settings_field.h"
+
+namespace q9::cli {
+
+bool SettingsRecipe::LoadSet(const std::string& name, std::string& error) {
+  adjust::SettingsSet set;
+  if (!adjust::IsSettingsSetName(name)) {
+    error = "'" + name + "' is not a settings set name";
+    return false;
+  }
+  if (!adjust::ReadSettingsSet(name, set)) {
+    error = "no settings set named '" + name + "' is stored";
+    return false;
+  }
+  m_set = set;
+  return true;
+}
+
+void SettingsRecipe::AddEdits(const std::vector<SettingsEdit>& edits) {
+  m_edits.insert(m_edits.end(), edits.begin(), edits.end());
+}
+
+bool SettingsRecipe::Apply(adjust::ImportSettings& s, const adjust::SettingsTarget& target,
+                           std::string& error) const {
+  if (m_set) adjust::ApplySettingsSet(s, *m_set, target);
+  for (const SettingsEdit& edit : m_edits) {
+    if (edit.kind == SettingsEdit::kCaptureFull) {
+      // The whole picture, whatever its size; a source opened later keeps it.
+      s.SizeMode = adjust::kSizePercent;
+      s.Width = s.Height = 100;
+      s.XPos = s.YPos = 0;
+      s.CaptureInitialized = 1;
+      continue;
+    }
+    std::string reason;
+    if (!adjust::SetField(s, edit.field, edit.value, reason)) {
+      error = edit.option + ": " + reason;
+      return false;
+    }
+  }
+  if (target.hasFrame) {
+    s.ComputeCaptureRect(target.frameWidth, target.frameHeight);
+    if (s.AutoCenter) {
+      s.CenterCapture(target.frameWidth, target.frameHeight);
+      s.ComputeCaptureRect(target.frameWidth, target.frameHeight);
+    }
+  }
+  return true;
+}
+
+}  // namespace q9::cli

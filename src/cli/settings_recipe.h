@@ -1,0 +1,38 @@
+#pragma once
+// The import settings an unattended run asks for: a named settings set and
+// the edits of the command line, in order. They are applied once before the
+// run, which checks them, and again to every source after it opens, so that
+// the positions of a set are checked against that source's picture and the
+// capture options win over the default capture a new source gets.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "adjust/import_settings.h"
+#include "adjust/settings_persistence.h"
+#include "cli/convert_args.h"
+
+namespace q9::cli {
+
+class SettingsRecipe {
+ public:
+  // Reads the named set from the settings store. False, with a one-line
+  // reason, when there is no such set.
+  bool LoadSet(const std::string& name, std::string& error);
+  void AddEdits(const std::vector<SettingsEdit>& edits);
+  bool Empty() const { return !m_set && m_edits.empty(); }
+
+  // The set, then the edits in order, then, with a frame and AutoCenter on,
+  // the centring the Adjust dialog does after every size change. False,
+  // with the record partly changed, and a reason naming the option, when
+  // an edit is refused.
+  bool Apply(adjust::ImportSettings& settings, const adjust::SettingsTarget& target,
+             std::string& error) const;
+
+ private:
+  std::optional<adjust::SettingsSet> m_set;
+  std::vector<SettingsEdit> m_edits;
+};
+
+}  // namespace q9::cli
