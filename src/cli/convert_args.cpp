@@ -1,6 +1,8 @@
 #include "cli/convert_args.h"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 namespace q9::cli {
 namespace {
@@ -160,7 +162,9 @@ bool ParseOption(const std::vector<std::string>& args, size_t& i, ConvertArgs& o
             {SettingsEdit::kSetField, value.substr(0, eq), value.substr(eq + 1), "--set " + value});
       } else if (form.longName == "--wav-dir") {
         if (value.empty()) return Fail(error, "option '" + arg + "' needs a directory");
-        out.edits.push_back({SettingsEdit::kSetField, "WavPath", value, "--wav-dir " + value});
+        // Absolute, because the TXD frame names the WAV file by this path.
+        out.edits.push_back(
+            {SettingsEdit::kSetField, "WavPath", CleanDirectory(value), "--wav-dir " + value});
       } else {
         if (value != "full") return Fail(error, "--capture takes 'full', not '" + value + "'");
         out.edits.push_back({SettingsEdit::kCaptureFull, "", "", "--capture full"});
@@ -200,6 +204,15 @@ std::optional<ConvertArgs> ParseConvertArgs(const std::vector<std::string>& args
 
 std::string_view ConvertUsage() {
   return kUsage;
+}
+
+std::string CleanDirectory(const std::string& dir) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(dir, ec);
+  if (ec) p = dir;
+  std::string text = p.lexically_normal().string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
 }
 
 }  // namespace q9::cli

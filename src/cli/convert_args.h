@@ -42,6 +42,10 @@ struct ConvertArgs {
 
 // The arguments after the program name. nullopt and a one-line reason for a
 // line that does not fit the usage.
+// Absolute, with "." and ".." taken out and without the trailing "/" that
+// shell completion adds (so that a sign folder's name is the last part).
+std::string CleanDirectory(const std::string& dir);
+
 std::optional<ConvertArgs> ParseConvertArgs(const std::vector<std::string>& args,
                                             std::string& error);
 

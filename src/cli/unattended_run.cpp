@@ -39,17 +39,6 @@ int Fail(std::ostream& err, int code, const std::string& text) {
   return code;
 }
 
-// Absolute, with "." and ".." taken out and without the trailing "/" that
-// shell completion adds, so that the sign folder's name is the last part.
-std::string CleanDirectory(const std::string& dir) {
-  std::error_code ec;
-  fs::path p = fs::absolute(dir, ec);
-  if (ec) p = dir;
-  std::string text = p.lexically_normal().string();
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
-  return text;
-}
-
 int TerminalWidth() {
   winsize size{};
   if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
