@@ -155,7 +155,9 @@ bool FrameReader::PositionAt(int64_t limit) {
   for (;;) {
     if (!m_hasNext) {
       if (m_ended) break;
-      if (!DecodeNext(m_next, m_nextStamp)) {
+      // Only a run's first picture can lack a place, and SeekTo saw to it.
+      bool placed = true;
+      if (!DecodeNext(m_next, m_nextStamp, placed)) {
         m_ended = true;
         break;
       }
@@ -209,12 +211,21 @@ void FrameReader::SeekTo(int64_t limit) {
                            target, target, 0) < 0)
       break;
     avcodec_flush_buffers(m_dec);
-    if (DecodeNext(m_next, m_nextStamp)) {
+    bool placed = false;
+    if (DecodeNext(m_next, m_nextStamp, placed) && placed) {
       m_hasNext = true;
+      // The run began at a key frame's packet; its picture shows this much
+      // later (an AVI stamps packets in decoding order and gives no
+      // presentation stamps to learn that from).
+      if (m_haveFedDts)
+        m_delay = std::max(m_delay, std::min(SaturatingSub(m_nextStamp, m_firstFedDts),
+                                             kMaxDelayFrames * m_ticksPerFrame));
       if (m_nextStamp <= limit) return;
     }
     // The key frame the index offered shows after the limit (its time stamp
-    // and the index disagree): look further back.
+    // and the index disagree, or the B-frames decoded after it were dropped
+    // for want of the frames before), or its picture has no stamp to place
+    // it by: look further back.
     if (step > std::numeric_limits<int64_t>::max() / 4 ||
         base == std::numeric_limits<int64_t>::min())
       break;
@@ -247,6 +258,7 @@ int FrameReader::ReadVideoPacket() {
     if (m_packet->stream_index == m_stream && m_packet->size > 0) {
       const int64_t dts = m_packet->dts != AV_NOPTS_VALUE ? m_packet->dts : m_packet->pts;
       if (dts != AV_NOPTS_VALUE) {
+        if (!m_haveFedDts) m_firstFedDts = dts;
         m_lastFedDts = dts;
         m_haveFedDts = true;
       }
@@ -260,13 +272,13 @@ int FrameReader::ReadVideoPacket() {
   }
 }
 
-bool FrameReader::DecodeNext(AVFrame* frame, int64_t& stamp) {
+bool FrameReader::DecodeNext(AVFrame* frame, int64_t& stamp, bool& placed) {
   av_frame_unref(frame);
   int errors = 0;
   for (;;) {
     int r = avcodec_receive_frame(m_dec, frame);
     if (r == 0) {
-      stamp = StampOf(frame);
+      stamp = StampOf(frame, placed);
       return true;
     }
     if (r == AVERROR_EOF) return false;
@@ -289,9 +301,14 @@ bool FrameReader::DecodeNext(AVFrame* frame, int64_t& stamp) {
   }
 }
 
-int64_t FrameReader::StampOf(const AVFrame* frame) {
+int64_t FrameReader::StampOf(const AVFrame* frame, bool& placed) {
   int64_t stamp = frame->best_effort_timestamp;
   if (stamp == AV_NOPTS_VALUE) stamp = frame->pts;
+  // A picture without a stamp follows the one before it. The first of a run
+  // that began at the stream's start is its first frame; the first after a
+  // seek (a delayed picture the drained decoder gives out) cannot be placed.
+  placed = stamp != AV_NOPTS_VALUE || m_haveLastStamp || m_runFromStart;
+  if (!placed) return 0;
   if (stamp == AV_NOPTS_VALUE) stamp = m_haveLastStamp ? m_lastStamp + m_ticksPerFrame : 0;
   // Stamps of one run only grow, so that "the last frame at or before a time"
   // is well defined even in a damaged stream.

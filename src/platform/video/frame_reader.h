@@ -50,9 +50,9 @@ class FrameReader {
   void SeekTo(int64_t limit);
   bool Rewind();
   void ResetRun(bool fromStart);
-  bool DecodeNext(AVFrame* frame, int64_t& stamp);
+  bool DecodeNext(AVFrame* frame, int64_t& stamp, bool& placed);
   int ReadVideoPacket();
-  int64_t StampOf(const AVFrame* frame);
+  int64_t StampOf(const AVFrame* frame, bool& placed);
   int64_t KeyFrameAtOrBefore(int64_t limit) const;
   void DiscardOtherStreams();
   bool Convert(const AVFrame* frame, Bitmap& out);
@@ -84,11 +84,14 @@ class FrameReader {
   int64_t m_nextStamp = 0;
   int64_t m_lastStamp = 0;
   bool m_haveLastStamp = false;
-  int64_t m_lastFedDts = 0;  // decoding stamp of the last packet given to the decoder
+  // Decoding stamps of the first and the last packet given to the decoder.
+  int64_t m_firstFedDts = 0;
+  int64_t m_lastFedDts = 0;
   bool m_haveFedDts = false;
   // How far presentation stamps run ahead of decoding stamps (frame
-  // reordering), learnt from the packets read; key frames are indexed by
-  // their decoding stamps.
+  // reordering), learnt from the packets read and from where the first
+  // picture after a seek shows; key frames are indexed by their decoding
+  // stamps.
   int64_t m_delay = 0;
   int64_t m_firstStamp = 0;  // stamp of the stream's first frame, once seen
   bool m_haveFirstStamp = false;
