@@ -4,6 +4,7 @@
 // jump past a key frame seeks to the key frame at or before the wanted time
 // and decodes forward, so a frame reads the same however it was reached.
 
+#include <cstddef>
 #include <cstdint>
 
 struct AVCodecContext;
@@ -57,22 +58,21 @@ class FrameReader {
   void DiscardOtherStreams();
   bool Convert(const AVFrame* frame, Bitmap& out);
 
-  // A scaler for one block of rows of the picture, made again when the
-  // frame's size, format or colours change.
+  // The scaler, made again when the frame's size, format or colours change.
   struct Scaler {
     SwsContext* context = nullptr;
-    int key[6] = {};  // width, rows, format, colour space, range, in use
+    int key[6] = {};  // width, height, format, colour space, range, in use
   };
-  bool ConvertRows(const AVFrame* frame, int firstRow, int rows, uint8_t* dst, int stride,
-                   Scaler& scaler);
+  bool Scale(const AVFrame* frame, uint8_t* dst, int stride);
 
   MediaInput* m_input = nullptr;
   int m_stream = -1;
   int64_t m_ticksPerFrame = 1;
   AVCodecContext* m_dec = nullptr;
   AVPacket* m_packet = nullptr;
-  Scaler m_scaler;      // the rows that fill whole chroma rows
-  Scaler m_restScaler;  // the bottom rows of a picture whose height splits a chroma row
+  Scaler m_scaler;
+  uint8_t* m_scratch = nullptr;  // the converted picture, top-down, rows padded
+  size_t m_scratchSize = 0;
 
   // The run: frames decoded since the last seek. m_cur is the frame shown at
   // the last limit asked for, m_next the first one after it.
