@@ -79,9 +79,9 @@ void Adapter(benchmark::State& state, const std::string& path, int frames = kFra
   state.SetItemsProcessed(state.iterations() * frames);
 }
 
-// The adapter's scaler flags: exact chroma rows, exact widths (see
-// frame_reader.cpp), and the fast flags ffmpeg uses by default.
-constexpr int kAdapterFlags = SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT;
+// The adapter's scaler flags (see frame_reader.cpp), and the fast flags
+// ffmpeg uses by default.
+constexpr int kAdapterFlags = SWS_POINT | SWS_BITEXACT;
 constexpr int kFastFlags = SWS_BILINEAR;
 
 // FFmpeg alone: demux, decode and (when toBgr) convert each frame into one

@@ -4,6 +4,7 @@
 // jump past a key frame seeks to the key frame at or before the wanted time
 // and decodes forward, so a frame reads the same however it was reached.
 
+#include <cstddef>
 #include <cstdint>
 
 struct AVCodecContext;
@@ -50,29 +51,28 @@ class FrameReader {
   void SeekTo(int64_t limit);
   bool Rewind();
   void ResetRun(bool fromStart);
-  bool DecodeNext(AVFrame* frame, int64_t& stamp);
+  bool DecodeNext(AVFrame* frame, int64_t& stamp, bool& placed);
   int ReadVideoPacket();
-  int64_t StampOf(const AVFrame* frame);
+  int64_t StampOf(const AVFrame* frame, bool& placed);
   int64_t KeyFrameAtOrBefore(int64_t limit) const;
   void DiscardOtherStreams();
   bool Convert(const AVFrame* frame, Bitmap& out);
 
-  // A scaler for one block of rows of the picture, made again when the
-  // frame's size, format or colours change.
+  // The scaler, made again when the frame's size, format or colours change.
   struct Scaler {
     SwsContext* context = nullptr;
-    int key[6] = {};  // width, rows, format, colour space, range, in use
+    int key[6] = {};  // width, height, format, colour space, range, in use
   };
-  bool ConvertRows(const AVFrame* frame, int firstRow, int rows, uint8_t* dst, int stride,
-                   Scaler& scaler);
+  bool Scale(const AVFrame* frame, uint8_t* dst, int stride);
 
   MediaInput* m_input = nullptr;
   int m_stream = -1;
   int64_t m_ticksPerFrame = 1;
   AVCodecContext* m_dec = nullptr;
   AVPacket* m_packet = nullptr;
-  Scaler m_scaler;      // the rows that fill whole chroma rows
-  Scaler m_restScaler;  // the bottom rows of a picture whose height splits a chroma row
+  Scaler m_scaler;
+  uint8_t* m_scratch = nullptr;  // the converted picture, top-down, rows padded
+  size_t m_scratchSize = 0;
 
   // The run: frames decoded since the last seek. m_cur is the frame shown at
   // the last limit asked for, m_next the first one after it.
@@ -84,11 +84,14 @@ class FrameReader {
   int64_t m_nextStamp = 0;
   int64_t m_lastStamp = 0;
   bool m_haveLastStamp = false;
-  int64_t m_lastFedDts = 0;  // decoding stamp of the last packet given to the decoder
+  // Decoding stamps of the first and the last packet given to the decoder.
+  int64_t m_firstFedDts = 0;
+  int64_t m_lastFedDts = 0;
   bool m_haveFedDts = false;
   // How far presentation stamps run ahead of decoding stamps (frame
-  // reordering), learnt from the packets read; key frames are indexed by
-  // their decoding stamps.
+  // reordering), learnt from the packets read and from where the first
+  // picture after a seek shows; key frames are indexed by their decoding
+  // stamps.
   int64_t m_delay = 0;
   int64_t m_firstStamp = 0;  // stamp of the stream's first frame, once seen
   bool m_haveFirstStamp = false;

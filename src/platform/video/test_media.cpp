@@ -77,6 +77,8 @@ class Clips {
   bool Make(const std::string& name, const std::string& path) {
     const std::string colours10 = ColourCountInput("64x48", "25", 10);
     const std::string colours30 = ColourCountInput("64x48", "25", 30);
+    const std::string h264BFrames =
+        " -c:v libx264 -g 6 -bf 2 -x264-params scenecut=0:b-adapt=0 -pix_fmt yuv420p";
     const std::string testsrc = "-f lavfi -i testsrc=s=64x48:r=25 -frames:v 10";
     const std::map<std::string, std::string> recipes = {
         {"mjpeg25.avi", colours10 + " -c:v mjpeg -q:v 2"},
@@ -92,6 +94,10 @@ class Clips {
          ColourCountInput("1280x720", "25", 12) + " -c:v libx264 -g 4 -bf 2 -pix_fmt yuv420p"},
         {"mpeg4.mkv", colours30 + " -c:v mpeg4 -g 6 -bf 2 -q:v 2"},
         {"bframes.avi", colours30 + " -c:v mpeg4 -g 6 -bf 2 -q:v 2"},
+        // x264 only makes B-frames of these flat pictures when it may not
+        // choose otherwise.
+        {"h264b.avi", colours30 + h264BFrames},
+        {"h264b.mp4", colours30 + h264BFrames},
         {"bgr24.avi", testsrc + " -c:v rawvideo -pix_fmt bgr24"},
         {"pal8.avi", testsrc + " -c:v rawvideo -pix_fmt pal8"},
         {"odd.avi", "-f lavfi -i testsrc=s=63x47:r=25 -frames:v 4 -c:v rawvideo -pix_fmt bgr24"},

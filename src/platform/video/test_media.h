@@ -44,9 +44,11 @@ int ColourIndex(const Bitmap& frame);
 //   30000/1001; the mkv stamps in milliseconds),
 //   start5.avi (mjpeg25.avi with stream start 5 in its header),
 //   drop.avi (10 frames, an empty chunk at time stamp 4, length 11),
-//   h264.mp4 (30 frames, key frames at 0, 4, 8, ..., B-frames),
-//   h264hd.mp4 (1280 x 720, 12 frames, key frame every 4, B-frames),
-//   mpeg4.mkv and bframes.avi (30 frames of MPEG-4 with B-frames).
+//   h264.mp4 (30 frames, key frames at 0, 4, 8, ...; x264 chose no
+//   B-frames), h264hd.mp4 (1280 x 720, 12 frames, key frame every 4),
+//   mpeg4.mkv and bframes.avi (30 frames of MPEG-4 with B-frames),
+//   h264b.avi and h264b.mp4 (30 frames of H.264, I B B P B P in every group
+//   of 6).
 // Test pictures: bgr24.avi and pal8.avi (uncompressed, 64 x 48, 10 frames),
 //   odd.avi (uncompressed bgr24, 63 x 47, 4 frames).
 // The path, or "" (and a test failure) when ffmpeg could not make it.
