@@ -6,16 +6,6 @@
 
 namespace q9::convert {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 std::string ToLower(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = char(std::tolower(static_cast<unsigned char>(c)));

@@ -5,9 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/signlib/ascii_text.h"
+
 namespace q9::convert {
 
-bool EqualsNoCase(std::string_view a, std::string_view b);
+using platform::EqualsNoCase;
 std::string ToLower(std::string_view text);
 // The text after the last "/", or the whole path when it has none.
 std::string_view FileNameOf(std::string_view path);

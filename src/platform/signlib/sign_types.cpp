@@ -1,5 +1,7 @@
 #include "platform/signlib/sign_types.h"
 
+#include "platform/signlib/ascii_text.h"
+
 #include <array>
 #include <cctype>
 
@@ -12,16 +14,6 @@ constexpr std::array<std::string_view, kColorTypeCount> kNames = {
 
 constexpr std::array<uint8_t, 16> kBits = {1, 1, 2, 2, 2, 4, 4, 8, 6, 6, 12, 24, 6, 16, 24, 0};
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string_view ColorTypeName(uint32_t colorType) {
@@ -30,7 +22,7 @@ std::string_view ColorTypeName(uint32_t colorType) {
 
 std::optional<uint32_t> ColorTypeFromName(std::string_view name) {
   for (uint32_t i = 0; i < kNames.size(); ++i) {
-    if (EqualNoCase(kNames[i], name)) return i;
+    if (EqualsNoCase(kNames[i], name)) return i;
   }
   return std::nullopt;
 }
