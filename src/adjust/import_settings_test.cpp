@@ -13,34 +13,14 @@ namespace {
 // A record in which every field differs from its default.
 ImportSettings EverythingChanged() {
   ImportSettings s;
-  s.Red = 1;
-  s.Green = 2;
-  s.Blue = 3;
-  s.White = 4;
-  s.Brightness = 5;
-  s.Contrast = 6;
-  s.Hue = 7;
-  s.Saturation = 8;
-  s.ColorResBits = 4;
-  s.Gamma = 2.5f;
-  s.CommandMask = kCmdFlip | kCmdRotate90 | kCmdPosterize;
+  s.Red = 1, s.Green = 2, s.Blue = 3, s.White = 4;
+  s.Brightness = 5, s.Contrast = 6, s.Hue = 7, s.Saturation = 8;
+  s.ColorResBits = 4, s.Gamma = 2.5f, s.CommandMask = kCmdFlip | kCmdRotate90 | kCmdPosterize;
   for (int n = 0; n < kImageCommandCount; ++n) s.CommandParams[size_t(n)] = {n + 100, n + 200};
-  s.AdjustChanged = 0;
-  s.CaptureInitialized = 1;
-  s.CaptureRect = {1, 2, 3, 4};
-  s.SignAspect = 0.5f;
-  s.DropImage = 1;
-  s.ConstrainRect = 0;
-  s.KeepAspect = 0;
-  s.AutoCenter = 1;
-  s.XPos = 11;
-  s.YPos = 12;
-  s.Width = 13;
-  s.Height = 14;
-  s.SizeMode = kSizePercent;
-  s.WavPath = "/wav";
-  s.AddTxdFlag = 1;
-  s.SaveAudioFlag = 1;
+  s.CaptureInitialized = 1, s.CaptureRect = {1, 2, 3, 4}, s.SignAspect = 0.5f;
+  s.DropImage = 1, s.ConstrainRect = 0, s.KeepAspect = 0, s.AutoCenter = 1;
+  s.XPos = 11, s.YPos = 12, s.Width = 13, s.Height = 14, s.SizeMode = kSizePercent;
+  s.WavPath = "/wav", s.AddTxdFlag = 1, s.SaveAudioFlag = 1;
   return s;
 }
 
@@ -51,165 +31,96 @@ void ExpectSameFields(const ImportSettings& actual, const ImportSettings& expect
   EXPECT_TRUE(actual == expected);
 }
 
-TEST(ImportSettingsDefaults, MatchTheFieldTable) {
-  const ImportSettings s;
-  const std::map<std::string, std::string> nonZero = {{"Red", "64"},
-                                                      {"Green", "64"},
-                                                      {"Blue", "64"},
-                                                      {"White", "64"},
-                                                      {"Brightness", "64"},
-                                                      {"Contrast", "64"},
-                                                      {"Hue", "64"},
-                                                      {"Saturation", "64"},
-                                                      {"CommandMask", "0x0"},
-                                                      {"ConstrainRect", "1"},
-                                                      {"KeepAspect", "1"},
-                                                      {"SizeMode", "1"},
-                                                      {"CaptureRect", "0,0,0,0"},
-                                                      {"WavPath", ""}};
+TEST(ImportSettingsDefaults, NeutralSlidersPixelSizeConstrained) {
+  std::map<std::string, std::string> nonZero = {{"CommandMask", "0x0"},     {"ConstrainRect", "1"},
+                                                {"KeepAspect", "1"},        {"SizeMode", "1"},
+                                                {"CaptureRect", "0,0,0,0"}, {"WavPath", ""}};
+  for (const char* slider :
+       {"Red", "Green", "Blue", "White", "Brightness", "Contrast", "Hue", "Saturation"})
+    nonZero[slider] = "64";
   for (const std::string& name : FieldNames()) {
     auto it = nonZero.find(name);
-    EXPECT_EQ(GetField(s, name), it != nonZero.end() ? it->second : "0") << name;
+    EXPECT_EQ(GetField(ImportSettings{}, name), it != nonZero.end() ? it->second : "0") << name;
   }
 }
 
-struct DefaultCaptureCase {
-  const char* what;
-  int signWidth, signHeight, frameWidth, frameHeight;
-  int constrain;
-  int xPos, yPos;
-  Rect rect;
-};
-
-TEST(ImportSettingsDefaultCapture, CentresASignSizedWindow) {
-  const DefaultCaptureCase cases[] = {
-      {"48 x 16 sign on 100 x 50", 48, 16, 100, 50, 1, 26, 17, {26, 17, 74, 33}},
-      {"odd margins drop the remainder", 48, 16, 101, 51, 1, 26, 17, {26, 17, 74, 33}},
-      {"frame equals sign", 48, 16, 48, 16, 1, 0, 0, {0, 0, 48, 16}},
-      {"frame smaller, clipped", 48, 16, 10, 8, 1, 0, 0, {0, 0, 10, 8}},
-      {"frame smaller, unconstrained", 48, 16, 10, 8, 0, 0, 0, {0, 0, 48, 16}},
-      {"narrow tall frame", 48, 16, 40, 100, 1, 0, 42, {0, 42, 40, 58}},
+TEST(ImportSettingsDefaultCapture, CentresASignSizedWindowAndTouchesNothingElse) {
+  const struct {
+    int frameWidth, frameHeight, constrain, xPos, yPos;
+    Rect rect;
+  } cases[] = {
+      {100, 50, 1, 26, 17, {26, 17, 74, 33}},
+      {10, 8, 1, 0, 0, {0, 0, 10, 8}},  // frame smaller: clipped
+      {10, 8, 0, 0, 0, {0, 0, 48, 16}},
+      {40, 100, 1, 0, 42, {0, 42, 40, 58}},  // narrow tall frame
   };
   for (const auto& c : cases) {
     ImportSettings s = EverythingChanged();
     s.ConstrainRect = c.constrain;
-    s.DefaultCapture(c.signWidth, c.signHeight, c.frameWidth, c.frameHeight);
-    EXPECT_EQ(s.XPos, c.xPos) << c.what;
-    EXPECT_EQ(s.YPos, c.yPos) << c.what;
-    EXPECT_EQ(s.Width, c.signWidth) << c.what;
-    EXPECT_EQ(s.Height, c.signHeight) << c.what;
-    EXPECT_EQ(s.SizeMode, kSizePixels) << c.what;
-    EXPECT_EQ(s.CaptureRect, c.rect) << c.what;
-    EXPECT_FLOAT_EQ(s.SignAspect, float(c.signHeight) / float(c.signWidth)) << c.what;
-
-    // Nothing outside the capture fields moves.
+    s.DefaultCapture(48, 16, c.frameWidth, c.frameHeight);
     ImportSettings expected = EverythingChanged();
     expected.ConstrainRect = c.constrain;
-    expected.XPos = s.XPos;
-    expected.YPos = s.YPos;
-    expected.Width = s.Width;
-    expected.Height = s.Height;
-    expected.SizeMode = s.SizeMode;
-    expected.CaptureRect = s.CaptureRect;
-    expected.SignAspect = s.SignAspect;
+    expected.XPos = c.xPos, expected.YPos = c.yPos, expected.Width = 48, expected.Height = 16;
+    expected.SizeMode = kSizePixels, expected.CaptureRect = c.rect, expected.SignAspect = 16 / 48.f;
+    SCOPED_TRACE(testing::Message() << c.frameWidth << "x" << c.frameHeight << " " << c.constrain);
     ExpectSameFields(s, expected);
   }
+  ImportSettings noColumns;
+  noColumns.DefaultCapture(0, 16, 100, 50);
+  EXPECT_EQ(noColumns.SignAspect, 0.0f);
+  EXPECT_EQ(noColumns.CaptureRect, (Rect{50, 17, 50, 33}));
 }
-
-TEST(ImportSettingsDefaultCapture, SignWithoutColumnsGivesNoAspect) {
-  ImportSettings s;
-  s.DefaultCapture(0, 16, 100, 50);
-  EXPECT_EQ(s.SignAspect, 0.0f);
-  EXPECT_EQ(s.CaptureRect, (Rect{50, 17, 50, 33}));
-}
-
-struct ComputeCase {
-  const char* what;
-  int sizeMode, xPos, yPos, width, height, constrain, frameWidth, frameHeight;
-  Rect rect;
-};
 
 TEST(ImportSettingsComputeCaptureRect, SizesAndClips) {
-  const ComputeCase cases[] = {
-      {"percent 100 x 100, constrained", 0, 10, 5, 100, 100, 1, 100, 50, {10, 5, 100, 50}},
-      {"percent 100 x 100, unconstrained", 0, 10, 5, 100, 100, 0, 100, 50, {10, 5, 110, 55}},
-      {"percent 100 x 100 at the origin", 0, 0, 0, 100, 100, 1, 100, 50, {0, 0, 100, 50}},
+  constexpr int kMax = INT_MAX, kMin = INT_MIN;
+  const struct {
+    const char* what;
+    int sizeMode, xPos, yPos, width, height, constrain, frameWidth, frameHeight;
+    Rect rect;
+  } cases[] = {
+      {"percent, constrained", 0, 10, 5, 100, 100, 1, 100, 50, {10, 5, 100, 50}},
       // 29 x 0.01 x 100 is 28.999... in double precision: exact integer
       // arithmetic or another order of the factors would give 29.
       {"percent truncates the double product", 0, 0, 0, 29, 58, 0, 100, 200, {0, 0, 28, 115}},
       // 10 x 0.01f x 100 in single precision is 9.99..., in double 10.
       {"percent multiplies in double", 0, 0, 0, 10, 20, 0, 100, 100, {0, 0, 10, 20}},
       {"negative percent truncates toward zero", 0, 0, 0, -29, -1, 0, 100, 50, {0, 0, -28, 0}},
-      {"pixels", 1, 5, 6, 20, 10, 1, 100, 50, {5, 6, 25, 16}},
       {"left and top are never clipped", 1, -10, -5, 200, 100, 1, 100, 50, {-10, -5, 100, 50}},
       {"right clipped below left", 1, 150, 0, 10, 10, 1, 100, 50, {150, 0, 100, 10}},
       {"pixels, unconstrained", 1, 90, 40, 20, 20, 0, 100, 50, {90, 40, 110, 60}},
-      {"sum beyond 32 bits is pinned",
-       1,
-       INT_MAX,
-       INT_MIN,
-       10,
-       -10,
-       0,
-       100,
-       50,
-       {INT_MAX, INT_MIN, INT_MAX, INT_MIN}},
-      {"percent product beyond 32 bits is pinned",
-       0,
-       0,
-       0,
-       INT_MAX,
-       INT_MIN,
-       0,
-       100000,
-       100000,
-       {0, 0, INT_MAX, INT_MIN}},
+      {"sum pinned to 32 bits", 1, kMax, kMin, 10, -10, 0, 100, 50, {kMax, kMin, kMax, kMin}},
+      {"percent pinned", 0, 0, 0, kMax, kMin, 0, 100000, 100000, {0, 0, kMax, kMin}},
   };
   for (const auto& c : cases) {
     ImportSettings s;
-    s.SizeMode = c.sizeMode;
-    s.XPos = c.xPos;
-    s.YPos = c.yPos;
-    s.Width = c.width;
-    s.Height = c.height;
-    s.ConstrainRect = c.constrain;
+    s.SizeMode = c.sizeMode, s.XPos = c.xPos, s.YPos = c.yPos;
+    s.Width = c.width, s.Height = c.height, s.ConstrainRect = c.constrain;
     s.ComputeCaptureRect(c.frameWidth, c.frameHeight);
     EXPECT_EQ(s.CaptureRect, c.rect) << c.what;
-    EXPECT_EQ(s.XPos, c.xPos) << c.what;
-    EXPECT_EQ(s.Width, c.width) << c.what;
   }
 }
 
-struct CenterCase {
-  const char* what;
-  int sizeMode, width, height;
-  Rect rect;  // the rectangle as last computed (Percent mode sizes by it)
-  int frameWidth, frameHeight;
-  int xPos, yPos;
-};
-
 TEST(ImportSettingsCenterCapture, BothModes) {
-  const CenterCase cases[] = {
-      {"pixels", 1, 48, 16, {}, 100, 50, 26, 17},
-      {"pixels, remainder dropped", 1, 49, 17, {}, 100, 50, 25, 16},
-      {"pixels, equal to the frame", 1, 100, 50, {}, 100, 50, 0, 0},
-      {"pixels, larger than the frame", 1, 200, 60, {}, 100, 50, 0, 0},
-      {"pixels, one side larger", 1, 20, 60, {}, 100, 50, 40, 0},
+  const struct {
+    const char* what;
+    int sizeMode, width, height;
+    Rect rect;  // the rectangle as last computed (percent mode sizes by it)
+    int xPos, yPos;
+  } cases[] = {
+      {"pixels", 1, 48, 16, {}, 26, 17},
+      {"pixels, remainder dropped", 1, 49, 17, {}, 25, 16},
+      {"pixels, larger than the frame", 1, 200, 60, {}, 0, 0},
       // Unsigned comparison: a negative size is huge, so no centring. A
       // signed comparison would give 55 and 25.
-      {"pixels, negative size", 1, -10, -1, {}, 100, 50, 0, 0},
-      {"percent sizes by the rectangle", 0, 100, 100, {10, 5, 60, 25}, 100, 50, 25, 15},
-      {"percent, rectangle larger than the frame", 0, 10, 10, {0, 0, 110, 55}, 100, 50, 0, 0},
-      {"percent, inverted rectangle", 0, 10, 10, {150, 0, 100, 10}, 100, 50, 0, 20},
+      {"pixels, negative size", 1, -10, -1, {}, 0, 0},
+      {"percent sizes by the rectangle", 0, 100, 100, {10, 5, 60, 25}, 25, 15},
+      {"percent, inverted rectangle", 0, 10, 10, {150, 0, 100, 10}, 0, 20},
   };
   for (const auto& c : cases) {
     ImportSettings s;
-    s.SizeMode = c.sizeMode;
-    s.Width = c.width;
-    s.Height = c.height;
-    s.CaptureRect = c.rect;
+    s.SizeMode = c.sizeMode, s.Width = c.width, s.Height = c.height, s.CaptureRect = c.rect;
     s.XPos = s.YPos = 999;
-    s.CenterCapture(c.frameWidth, c.frameHeight);
+    s.CenterCapture(100, 50);
     EXPECT_EQ(s.XPos, c.xPos) << c.what;
     EXPECT_EQ(s.YPos, c.yPos) << c.what;
     EXPECT_EQ(s.CaptureRect, c.rect) << c.what;  // recomputing is the caller's
@@ -217,30 +128,18 @@ TEST(ImportSettingsCenterCapture, BothModes) {
 }
 
 TEST(ImportSettingsReset, KeepsCommandsConstrainAndAudio) {
-  struct Case {
-    int frameWidth, frameHeight, xPos, yPos;
-  };
-  for (const Case c : {Case{100, 50, 26, 17}, Case{101, 51, 26, 17}, Case{10, 8, 0, 0}}) {
+  for (const auto& [frameWidth, frameHeight, xPos, yPos] :
+       {std::array{100, 50, 26, 17}, std::array{10, 8, 0, 0}}) {
     ImportSettings s = EverythingChanged();
-    s.ResetSettings(48, 16, c.frameWidth, c.frameHeight);
-
+    s.ResetSettings(48, 16, frameWidth, frameHeight);
     ImportSettings expected = EverythingChanged();
     expected.Red = expected.Green = expected.Blue = expected.White = 64;
     expected.Brightness = expected.Contrast = expected.Hue = expected.Saturation = 64;
-    expected.AdjustChanged = 1;
-    expected.XPos = c.xPos;
-    expected.YPos = c.yPos;
-    expected.Width = 48;
-    expected.Height = 16;
-    expected.KeepAspect = 1;
-    expected.SizeMode = kSizePixels;
-    expected.AutoCenter = 0;
-    expected.DropImage = 0;
+    expected.AdjustChanged = 1, expected.XPos = xPos, expected.YPos = yPos;
+    expected.Width = 48, expected.Height = 16, expected.KeepAspect = 1;
+    expected.SizeMode = kSizePixels, expected.AutoCenter = 0, expected.DropImage = 0;
     ExpectSameFields(s, expected);
   }
-}
-
-TEST(ImportSettingsRestoreDefaults, ResetsEveryField) {
   ImportSettings s = EverythingChanged();
   s.RestoreDefaults();
   ExpectSameFields(s, ImportSettings{});

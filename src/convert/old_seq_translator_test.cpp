@@ -22,12 +22,7 @@ using platform::StoreU16;
 using Bytes = std::vector<uint8_t>;
 namespace pf = platform;
 
-struct Message {
-  std::string text, caption;
-  MessageButtons buttons;
-  MessageIcon icon;
-  bool operator==(const Message&) const = default;
-};
+using Message = std::tuple<std::string, std::string, MessageButtons, MessageIcon>;
 
 class RecordingHost : public ConversionHost {
  public:
@@ -39,7 +34,7 @@ class RecordingHost : public ConversionHost {
   void RefreshPreview() override {}
   MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                             MessageButtons buttons, MessageIcon icon) override {
-    messages.push_back({text, caption, buttons, icon});
+    messages.emplace_back(text, caption, buttons, icon);
     return MessageAnswer::Ok;
   }
   OverwriteAnswer AskOverwrite(const std::string&) override { return {}; }
@@ -90,14 +85,12 @@ class OldSeqTranslatorTest : public pf::testing::TempDirTest {
     OldSeqTranslator t(m_seq, m_reader, sign, &m_host);
     ASSERT_EQ(t.Open(PathOf("old.seq")), 1);
     for (unsigned n = 1; n <= t.FrameCount(); ++n) {
-      if (!t.ReadFrame(n)) {
-        m_results.push_back(-1);
-      } else if (translate) {
-        m_results.push_back(translate(t));
-      } else {
-        m_results.push_back(
-            t.TranslateFrame(t.OldLayout(), t.NewLayout(), t.OldRect(), t.NewRect()));
-      }
+      int result = -1;
+      if (t.ReadFrame(n))
+        result = translate
+                     ? translate(t)
+                     : t.TranslateFrame(t.OldLayout(), t.NewLayout(), t.OldRect(), t.NewRect());
+      m_results.push_back(result);
       m_current.push_back(t.CurrentFrameIndex());
     }
     EXPECT_FALSE(t.Stopped());
@@ -140,8 +133,7 @@ const uint32_t kHdr = pf::kFrameSequenceHeader;
 TEST_F(OldSeqTranslatorTest, GraphicsHeaderCarriesEveryOffset) {
   const struct {
     unsigned kind, unit, hold, expectedHold;
-  } cases[] = {
-      {4, 0, 25, 300}, {4, 1, 25, 25}, {6, 0, 25, 300}, {6, 0x80, 25, 25}, {4, 0, 65535, 786420}};
+  } cases[] = {{4, 0, 25, 300}, {4, 1, 25, 25}, {6, 0x80, 25, 25}, {6, 0, 65535, 786420}};
   for (const auto& c : cases) {
     Reset();
     OldFrame f{c.kind};
@@ -200,41 +192,21 @@ TEST_F(OldSeqTranslatorTest, DataEntriesAreConvertedFieldByField) {
   EXPECT_EQ(m_out.frames[1].dataHeader, expected);
 }
 
+// Full 8-byte name and library fields carry no NUL: each stops at its own
+// end. Paths longer than 260 characters are cut.
 TEST_F(OldSeqTranslatorTest, IncludePointsAtTheNewSequenceInItsLibrary) {
-  const struct {
-    const char *name, *library;  // old bytes 16..23 and 24..31
-    const char* path;
-  } cases[] = {{"SHOW", "MAIN", "..\\MAIN.Lib\\SHOW.SQ9"},
-               // Full 8-byte fields carry no NUL: each stops at its own end.
-               {"ABCDEFGH", "LIBRARY8", "..\\LIBRARY8.Lib\\ABCDEFGH.SQ9"},
-               {"", "", "..\\.Lib\\.SQ9"}};
-  for (const auto& c : cases) {
-    Reset();
-    OldFrame f{pf::kQ8FrameInclude};
-    std::memcpy(&f.record[16], c.name, std::strlen(c.name));
-    std::memcpy(&f.record[24], c.library, std::strlen(c.library));
-    f.record[32] = 'Z';
-    Run(kMono8x16, {f}, kMono8x16);
-    ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameInclude}));
-    ASSERT_EQ(m_out.frames[1].fields.size(), 1u);
-    EXPECT_TRUE(m_out.frames[1].fields[0].enabled);
-    EXPECT_EQ(m_out.frames[1].fields[0].path, c.path);
-  }
-}
+  OldFrame f{pf::kQ8FrameInclude};
+  std::memcpy(&f.record[16], "ABCDEFGHLIBRARY8Z", 17);  // name, library, next field
+  Run(kMono8x16, {f}, kMono8x16);
+  ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameInclude}));
+  ASSERT_EQ(m_out.frames[1].fields.size(), 1u);
+  EXPECT_TRUE(m_out.frames[1].fields[0].enabled);
+  EXPECT_EQ(m_out.frames[1].fields[0].path, "..\\LIBRARY8.Lib\\ABCDEFGH.SQ9");
 
-TEST(IncludePathTest, LongPathsAreCutAfter260Characters) {
-  const std::string l243(243, 'L'), l244(244, 'L'), l300(300, 'L');
-  const struct {
-    std::string library, name, path;
-  } cases[] = {
-      {l243, "NNNNN", "..\\" + l243 + ".Lib\\NNNNN.SQ9"},  // 260: kept
-      {l244, "NNNNN", "..\\..\\" + l244 + ".Lib\\NNNNN.SQ"},
-      {l300, "N", "..\\..\\" + std::string(257, 'L')},
-      {std::string("AB\0CD", 5), "N", "..\\AB.Lib\\N.SQ9"},  // a name ends at its NUL
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(OldSeqTranslator::IncludePath(c.library, c.name), c.path) << c.path.size();
-  }
+  const std::string l243(243, 'L'), l244(244, 'L');
+  EXPECT_EQ(OldSeqTranslator::IncludePath(l243, "NNNNN"), "..\\" + l243 + ".Lib\\NNNNN.SQ9");
+  EXPECT_EQ(OldSeqTranslator::IncludePath(l244, "NNNNN"), "..\\..\\" + l244 + ".Lib\\NNNNN.SQ");
+  EXPECT_EQ(OldSeqTranslator::IncludePath(std::string("AB\0CD", 5), "N"), "..\\AB.Lib\\N.SQ9");
 }
 
 // A transmit-data record: entry i gets the count, label and data of texts[i];
@@ -312,52 +284,23 @@ TEST_F(OldSeqTranslatorTest, EachKindAddsItsFrame) {
   EXPECT_EQ(pf::LoadU16(m_out.frames[3].record.data()), 8);  // old frame 7
 }
 
-// Bulbs converted between geometries and colour types: every new bulb is
-// checked against the old bulb nearest to it.
-struct BulbCase {
-  const char* what;
-  unsigned kind;
-  SignGeometry old, sign;
-  std::function<BulbPixel(BulbPixel)> colour;  // the old bulb as the new type shows it
-};
-const auto kSameColour = [](BulbPixel p) { return p; };
-const BulbCase kBulbCases[] = {
-    {"Mono1 8x16 onto 16x32: 2 x 2 blocks", 4, kMono8x16, {16, 32, pf::Q9_MONO1}, kSameColour},
-    {"Mono16 data frame 8x16 onto 4x8",
-     6,
-     {8, 16, pf::Q9_MONO16},
-     {4, 8, pf::Q9_MONO16},
-     kSameColour},
-    {"RGB16MB, 5x7, same size", 4, {5, 7, pf::Q9_RGB16MB}, {5, 7, pf::Q9_RGB16MB}, kSameColour},
-    {"Tri3 onto RGB16MB, same size",
-     4,
-     {8, 16, pf::Q9_TRI3},
-     {8, 16, pf::Q9_RGB16MB},
-     [](BulbPixel p) {
-       return BulbPixel{0, uint8_t(p.green * 255), uint8_t(p.red * 255), 0};
-     }},
-};
-
+// Bulbs converted to the sign's size and colour type, in a data frame: every
+// new bulb is the old bulb nearest to it as the new type shows it.
 TEST_F(OldSeqTranslatorTest, BulbsAreConvertedToTheSign) {
-  for (const BulbCase& c : kBulbCases) {
-    SCOPED_TRACE(c.what);
-    Reset();
-    OldFrame f{c.kind};
-    f.bulbs = MakeBulbs(c.old, [](unsigned y, unsigned x) {
-      const unsigned p = x * 7 + y * 13;
-      return BulbPixel{uint8_t(p * 3), uint8_t(p >> 1), uint8_t(p), 0};
-    });
-    Run(c.old, {f}, c.sign);
-    ASSERT_EQ(m_out.frames.size(), 2u);
-    const Bytes& got = m_out.frames[1].bulbs;
-    for (unsigned y = 0; y < c.sign.rows; ++y) {
-      for (unsigned x = 0; x < c.sign.columns; ++x) {
-        const BulbPixel old =
-            At(c.old, f.bulbs, y * c.old.rows / c.sign.rows, x * c.old.columns / c.sign.columns);
-        ASSERT_EQ(At(c.sign, got, y, x), c.colour(old)) << y << "," << x;
-      }
+  const SignGeometry old{8, 16, pf::Q9_TRI3}, sign{4, 8, pf::Q9_RGB16MB};
+  OldFrame f{pf::kQ8FrameData};
+  f.bulbs = MakeBulbs(old, [](unsigned y, unsigned x) {
+    return BulbPixel{0, uint8_t((x * x + y) % 3 == 0), uint8_t((x + y * y) % 3 == 0), 0};
+  });
+  Run(old, {f}, sign);
+  ASSERT_EQ(m_out.frames.size(), 2u);
+  for (unsigned y = 0; y < sign.rows; ++y)
+    for (unsigned x = 0; x < sign.columns; ++x) {
+      const BulbPixel p = At(old, f.bulbs, y * 2, x * 2);
+      ASSERT_EQ(At(sign, m_out.frames[1].bulbs, y, x),
+                (BulbPixel{0, uint8_t(p.green * 255), uint8_t(p.red * 255), 0}))
+          << y << "," << x;
     }
-  }
 }
 
 // An empty rectangle copies the old bytes as they are, bounded by the new
@@ -419,10 +362,8 @@ TEST_F(OldSeqTranslatorTest, ReaderErrorsStopOnlyWhenAsked) {
       ASSERT_EQ(t.Open(PathOf("old.seq")), 1);
       EXPECT_EQ(t.ReadFrame(2), 0);
       EXPECT_EQ(t.Stopped(), stopOnError);
-      EXPECT_EQ(m_host.messages.size(), show ? 1u : 0u);
-      if (show) {
-        EXPECT_EQ(m_host.messages[0], Plain("Error: Attempt made to read beyond end of file"));
-      }
+      EXPECT_EQ(m_host.messages,
+                std::vector(show ? 1 : 0, Plain("Error: Attempt made to read beyond end of file")));
       EXPECT_EQ(t.ReadFrame(1), stopOnError ? 0 : 1);
     }
   }

@@ -19,141 +19,68 @@ Bitmap Varied(int w, int h) {
   });
 }
 
-struct Op {
-  const char* name;
-  std::function<int(Bitmap&, int)> run;
-};
+using Adjustment = int (*)(Bitmap&, int);
+const std::pair<const char*, Adjustment> kAdjustments[] = {{"brightness", ChangeBrightness},
+                                                           {"contrast", ChangeContrast},
+                                                           {"saturation", ChangeSaturation},
+                                                           {"hue", ChangeHue},
+                                                           {"histo-contrast", HistoContrast}};
 
-const Op kAdjustments[] = {
-    {"brightness", ChangeBrightness},  {"contrast", ChangeContrast},
-    {"saturation", ChangeSaturation},  {"hue", ChangeHue},
-    {"histo-contrast", HistoContrast},
-};
-
-TEST(Adjustments, ZeroIsTheIdentity) {
+TEST(Adjustments, ZeroIsTheIdentityOutOfRangeFails) {
   const Bitmap original = Varied(37, 23);
-  for (const Op& op : kAdjustments) {
+  for (const auto& [name, run] : kAdjustments) {
     Bitmap b = original;
-    ASSERT_EQ(op.run(b, 0), kImagingSuccess) << op.name;
-    EXPECT_TRUE(SamePixels(b, original)) << op.name;
+    ASSERT_EQ(run(b, 0), kImagingSuccess) << name;
+    EXPECT_TRUE(SamePixels(b, original)) << name;
   }
   Bitmap g = original;
   ASSERT_EQ(GammaCorrect(g, 100), kImagingSuccess);
   EXPECT_TRUE(SamePixels(g, original));
-}
 
-TEST(Adjustments, OutOfRangeFailsAndLeavesThePicture) {
-  const Bitmap original = Varied(4, 4);
-  const std::pair<const Op*, int> cases[] = {{&kAdjustments[0], 1001}, {&kAdjustments[0], -1001},
-                                             {&kAdjustments[1], 1001}, {&kAdjustments[2], -1001},
-                                             {&kAdjustments[3], 181},  {&kAdjustments[3], -181},
-                                             {&kAdjustments[4], 2000}};
-  for (const auto& [op, value] : cases) {
+  const std::pair<Adjustment, int> refused[] = {{ChangeBrightness, 1001}, {ChangeBrightness, -1001},
+                                                {ChangeContrast, 1001},   {ChangeSaturation, -1001},
+                                                {ChangeHue, 181},         {ChangeHue, -181},
+                                                {HistoContrast, 2000},    {GammaCorrect, 0}};
+  for (const auto& [run, value] : refused) {
     Bitmap b = original;
-    EXPECT_EQ(op->run(b, value), kImagingFailure) << op->name << " " << value;
-    EXPECT_TRUE(SamePixels(b, original)) << op->name;
+    EXPECT_EQ(run(b, value), kImagingFailure) << value;
+    EXPECT_TRUE(SamePixels(b, original)) << value;
   }
-  Bitmap g = original;
-  EXPECT_EQ(GammaCorrect(g, 0), kImagingFailure);
   Bitmap empty;
   EXPECT_EQ(ChangeBrightness(empty, 10), kImagingFailure);
 }
 
-struct PixelCase {
-  const char* name;
-  std::function<int(Bitmap&)> run;
-  Rgb in, out;
-};
-
 TEST(Adjustments, KnownPixels) {
-  const PixelCase cases[] = {
-      {"brightness +1000",
-       [](Bitmap& b) { return ChangeBrightness(b, 1000); },
-       {0, 100, 255},
-       {255, 255, 255}},
-      {"brightness -1000",
-       [](Bitmap& b) { return ChangeBrightness(b, -1000); },
-       {0, 100, 255},
-       {0, 0, 0}},
-      {"brightness +500 adds 127",
-       [](Bitmap& b) { return ChangeBrightness(b, 500); },
-       {0, 100, 200},
-       {127, 227, 255}},
-      {"brightness -984 (slider 1)",
-       [](Bitmap& b) { return ChangeBrightness(b, -984); },
-       {250, 251, 255},
-       {0, 1, 5}},
-      {"contrast -1000 is flat grey",
-       [](Bitmap& b) { return ChangeContrast(b, -1000); },
-       {0, 90, 255},
-       {128, 128, 128}},
-      {"contrast +1000 thresholds",
-       [](Bitmap& b) { return ChangeContrast(b, 1000); },
-       {127, 128, 129},
-       {0, 128, 255}},
-      {"contrast +500 doubles",
-       [](Bitmap& b) { return ChangeContrast(b, 500); },
-       {100, 128, 150},
-       {72, 128, 172}},
-      {"contrast -500 halves",
-       [](Bitmap& b) { return ChangeContrast(b, -500); },
-       {100, 128, 150},
-       {114, 128, 139}},
-      {"saturation -1000 is grey",
-       [](Bitmap& b) { return ChangeSaturation(b, -1000); },
-       {255, 0, 0},
-       {77, 77, 77}},
-      {"saturation +1000 doubles chroma",
-       [](Bitmap& b) { return ChangeSaturation(b, 1000); },
-       {200, 100, 100},
-       {255, 70, 70}},
-      {"hue 180 of red", [](Bitmap& b) { return ChangeHue(b, 180); }, {255, 0, 0}, {0, 170, 170}},
-      {"hue 120 red to green",
-       [](Bitmap& b) { return ChangeHue(b, 120); },
-       {255, 0, 0},
-       {0, 255, 0}},
-      {"hue -120 red to blue",
-       [](Bitmap& b) { return ChangeHue(b, -120); },
-       {255, 0, 0},
-       {0, 0, 255}},
-      {"hue keeps grey", [](Bitmap& b) { return ChangeHue(b, 77); }, {90, 90, 90}, {90, 90, 90}},
-      {"gamma 2 brightens",
-       [](Bitmap& b) { return GammaCorrect(b, 200); },
-       {64, 0, 255},
-       {128, 0, 255}},
-      {"gamma 0.5 darkens",
-       [](Bitmap& b) { return GammaCorrect(b, 50); },
-       {128, 0, 255},
-       {64, 0, 255}},
-      {"invert", InvertBitmap, {0, 100, 255}, {255, 155, 0}},
+  const Adjustment invert = [](Bitmap& b, int) { return InvertBitmap(b); };
+  const struct {
+    const char* name;
+    Adjustment run;
+    int value;
+    Rgb in, out;
+  } cases[] = {
+      {"brightness clips high", ChangeBrightness, 1000, {0, 100, 255}, {255, 255, 255}},
+      {"brightness clips low", ChangeBrightness, -1000, {0, 100, 255}, {0, 0, 0}},
+      {"brightness +500 adds 127", ChangeBrightness, 500, {0, 100, 200}, {127, 227, 255}},
+      {"brightness -984 subtracts 250", ChangeBrightness, -984, {250, 251, 255}, {0, 1, 5}},
+      {"contrast -1000 is flat grey", ChangeContrast, -1000, {0, 90, 255}, {128, 128, 128}},
+      {"contrast +1000 thresholds", ChangeContrast, 1000, {127, 128, 129}, {0, 128, 255}},
+      {"contrast +500 doubles", ChangeContrast, 500, {100, 128, 150}, {72, 128, 172}},
+      {"contrast -500 halves", ChangeContrast, -500, {100, 128, 150}, {114, 128, 139}},
+      {"saturation -1000 is grey", ChangeSaturation, -1000, {255, 0, 0}, {77, 77, 77}},
+      {"saturation +1000 doubles", ChangeSaturation, 1000, {200, 100, 100}, {255, 70, 70}},
+      {"hue 180 of red", ChangeHue, 180, {255, 0, 0}, {0, 170, 170}},
+      {"hue 120 red to green", ChangeHue, 120, {255, 0, 0}, {0, 255, 0}},
+      {"hue -120 green to red", ChangeHue, -120, {0, 255, 0}, {255, 0, 0}},
+      {"hue keeps grey", ChangeHue, 77, {90, 90, 90}, {90, 90, 90}},
+      {"gamma 2 brightens", GammaCorrect, 200, {64, 0, 255}, {128, 0, 255}},
+      {"invert", invert, 0, {0, 100, 255}, {255, 155, 0}},
   };
-  for (const PixelCase& c : cases) {
+  for (const auto& c : cases) {
     Bitmap b = Uniform(3, 2, c.in);
-    ASSERT_EQ(c.run(b), kImagingSuccess) << c.name;
-    EXPECT_EQ(b.BitsPerPixel(), 24) << c.name;
+    ASSERT_EQ(c.run(b, c.value), kImagingSuccess) << c.name;
     EXPECT_EQ(At(b, 2, 1), c.out) << c.name;
   }
-}
-
-// Large frames are split over two threads; the result must be the same as
-// row by row on a picture too small to be split.
-TEST(Adjustments, LargeFramesMatchSmallOnes) {
-  const Bitmap big = Varied(640, 480);
-  for (const Op& op : kAdjustments) {
-    if (std::string(op.name) == "histo-contrast") continue;  // depends on the whole picture
-    Bitmap whole = big;
-    ASSERT_EQ(op.run(whole, op.name == std::string("hue") ? 77 : 333), kImagingSuccess);
-    for (int y : {0, 239, 240, 479}) {
-      Bitmap row;
-      ASSERT_EQ(CopyBitmapRect(row, big, 0, y, 640, 1), kImagingSuccess);
-      ASSERT_EQ(op.run(row, op.name == std::string("hue") ? 77 : 333), kImagingSuccess);
-      for (int x = 0; x < 640; x += 7)
-        ASSERT_EQ(At(whole, x, y), At(row, x, 0)) << op.name << " " << x << "," << y;
-    }
-  }
-}
-
-TEST(Adjustments, PalettePicturesBecomeTrueColour) {
+  // A palette picture becomes true colour first.
   Bitmap b = Bitmap::Create(2, 2, 4);
   b.SetPixelValue(1, 1, 15);  // white in the grey palette
   ASSERT_EQ(ChangeBrightness(b, -200), kImagingSuccess);
@@ -161,26 +88,42 @@ TEST(Adjustments, PalettePicturesBecomeTrueColour) {
   EXPECT_EQ(At(b, 1, 1), (Rgb{204, 204, 204}));
 }
 
-TEST(InvertBitmap, PalettePictureInvertsItsPalette) {
+// Large frames are split over two threads; the result must be the same as
+// row by row on a picture too small to be split.
+TEST(Adjustments, LargeFramesMatchSmallOnes) {
+  const Bitmap big = Varied(640, 480);
+  for (const auto& [name, run] : kAdjustments) {
+    if (run == HistoContrast) continue;  // depends on the whole picture
+    const int value = run == ChangeHue ? 77 : 333;
+    Bitmap whole = big;
+    ASSERT_EQ(run(whole, value), kImagingSuccess);
+    for (int y : {0, 239, 240, 479}) {
+      Bitmap row;
+      ASSERT_EQ(CopyBitmapRect(row, big, 0, y, 640, 1), kImagingSuccess);
+      ASSERT_EQ(run(row, value), kImagingSuccess);
+      for (int x = 0; x < 640; x += 7)
+        ASSERT_EQ(At(whole, x, y), At(row, x, 0)) << name << " " << x << "," << y;
+    }
+  }
+}
+
+TEST(PaletteOperations, InvertThePaletteAndGreyMapsIndices) {
   Bitmap b = Bitmap::Create(2, 1, 8);
   b.SetPixelValue(1, 0, 10);  // grey 10
   ASSERT_EQ(InvertBitmap(b), kImagingSuccess);
   EXPECT_EQ(b.BitsPerPixel(), 8);
   EXPECT_EQ(b.PixelValue(1, 0), 10u);
   EXPECT_EQ(At(b, 1, 0), (Rgb{245, 245, 245}));
-  EXPECT_EQ(At(b, 0, 0), (Rgb{255, 255, 255}));
-}
 
-TEST(GreyScaleBitmap, EightBitsWithGreyPalette) {
-  Bitmap b = MakePicture(3, 1, [](int x, int) {
+  Bitmap rgb = MakePicture(3, 1, [](int x, int) {
     return x == 0 ? Rgb{255, 0, 0} : x == 1 ? Rgb{0, 255, 0} : Rgb{255, 255, 255};
   });
-  ASSERT_EQ(GreyScaleBitmap(b), kImagingSuccess);
-  EXPECT_EQ(b.BitsPerPixel(), 8);
-  EXPECT_EQ(b.PixelValue(0, 0), 77u);
-  EXPECT_EQ(b.PixelValue(1, 0), 149u);
-  EXPECT_EQ(b.PixelValue(2, 0), 255u);
-  EXPECT_EQ(At(b, 0, 0), (Rgb{77, 77, 77}));
+  ASSERT_EQ(GreyScaleBitmap(rgb), kImagingSuccess);
+  EXPECT_EQ(rgb.BitsPerPixel(), 8);
+  EXPECT_EQ(rgb.PixelValue(0, 0), 77u);
+  EXPECT_EQ(rgb.PixelValue(1, 0), 149u);
+  EXPECT_EQ(rgb.PixelValue(2, 0), 255u);
+  EXPECT_EQ(At(rgb, 0, 0), (Rgb{77, 77, 77}));
 
   Bitmap palette = Bitmap::Create(2, 1, 1);
   palette.SetPalette({RgbQuad{0, 0, 255, 0}, RgbQuad{255, 0, 0, 0}});  // red, blue
@@ -196,65 +139,55 @@ TEST(CombineBitmap, AddsSaturatingWithinTheClippedBlock) {
   const Bitmap src = Uniform(2, 2, {100, 100, 100});
   ASSERT_EQ(CombineBitmap(dst, 1, 1, 5, 5, src, 0, 0, kCombineAdd), kImagingSuccess);
   EXPECT_EQ(At(dst, 0, 0), (Rgb{200, 100, 0}));
-  EXPECT_EQ(At(dst, 1, 1), (Rgb{255, 200, 100}));
   EXPECT_EQ(At(dst, 2, 2), (Rgb{255, 200, 100}));
   EXPECT_EQ(At(dst, 2, 0), (Rgb{200, 100, 0}));
   EXPECT_EQ(CombineBitmap(dst, 0, 0, 1, 1, src, 0, 0, 0x301), kImagingFailure);
 }
 
-TEST(HistoContrast, PivotsOnTheMeanGrey) {
-  auto twoValues = [] {
-    return MakePicture(2, 1, [](int x, int) {
-      return x ? Rgb{140, 140, 140} : Rgb{100, 100, 100};
-    });
-  };
-  Bitmap flat = twoValues();
+TEST(PictureWideContrast, HistoContrastPivotsOnTheMeanStretchSpansTheRange) {
+  const Bitmap twoValues = MakePicture(2, 1, [](int x, int) {
+    return x ? Rgb{140, 140, 140} : Rgb{100, 100, 100};
+  });
+  Bitmap flat = twoValues, steep = twoValues;
   ASSERT_EQ(HistoContrast(flat, -1000), kImagingSuccess);
   EXPECT_EQ(At(flat, 0, 0), (Rgb{120, 120, 120}));
   EXPECT_EQ(At(flat, 1, 0), (Rgb{120, 120, 120}));
-  Bitmap steep = twoValues();
   ASSERT_EQ(HistoContrast(steep, 500), kImagingSuccess);
   EXPECT_EQ(At(steep, 0, 0), (Rgb{80, 80, 80}));
   EXPECT_EQ(At(steep, 1, 0), (Rgb{160, 160, 160}));
-}
 
-TEST(StretchIntensity, DarkestToZeroBrightestTo255) {
   Bitmap b = MakePicture(3, 1, [](int x, int) { return Rgb{50 + 50 * x, 100, 75}; });
   ASSERT_EQ(StretchIntensity(b), kImagingSuccess);
   EXPECT_EQ(At(b, 0, 0), (Rgb{0, 128, 64}));
   EXPECT_EQ(At(b, 2, 0), (Rgb{255, 128, 64}));
-  Bitmap flat = Uniform(2, 2, {9, 9, 9});
-  ASSERT_EQ(StretchIntensity(flat), kImagingSuccess);
-  EXPECT_EQ(At(flat, 1, 1), (Rgb{9, 9, 9}));
+  Bitmap one = Uniform(2, 2, {9, 9, 9});
+  ASSERT_EQ(StretchIntensity(one), kImagingSuccess);
+  EXPECT_EQ(At(one, 1, 1), (Rgb{9, 9, 9}));
 }
 
 // The quadrant picture at each depth: the colours that palette can hold.
-struct ResolutionCase {
-  int bpp;
-  uint32_t flags;
-  Rgb red, green, blue, white;
-  int tolerance;
-};
-
 TEST(ColourResolution, EachDepthAndPalette) {
-  const ResolutionCase cases[] = {
+  const Rgb kR{255, 0, 0}, kG{0, 255, 0}, kB{0, 0, 255}, kW{255, 255, 255}, kK{0, 0, 0};
+  const struct {
+    int bpp;
+    uint32_t flags;
+    Rgb red, green, blue, white;
+    int tolerance;
+  } cases[] = {
       // Nearest colour in RGB: green is nearer black than white.
-      {1, kColourResFixedPalette, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {255, 255, 255}, 0},
-      {1, kColourResGreyPalette, {0, 0, 0}, {255, 255, 255}, {0, 0, 0}, {255, 255, 255}, 0},
-      {4, kColourResFixedPalette, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 0},
-      {4, kColourResGreyPalette, {85, 85, 85}, {153, 153, 153}, {34, 34, 34}, {255, 255, 255}, 0},
-      {8, kColourResFixedPalette, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 0},
-      {8, kColourResGreyPalette, {77, 77, 77}, {149, 149, 149}, {29, 29, 29}, {255, 255, 255}, 0},
-      {8, kColourResOptimisedPalette, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 2},
-      {16, 0, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 0},
-      {24, 0, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 0},
-      {32, 0, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, 0},
+      {1, kColourResFixedPalette, kK, kK, kK, kW, 0},
+      {1, kColourResGreyPalette, kK, kW, kK, kW, 0},
+      {4, kColourResFixedPalette, kR, kG, kB, kW, 0},
+      {4, kColourResGreyPalette, {85, 85, 85}, {153, 153, 153}, {34, 34, 34}, kW, 0},
+      {8, kColourResFixedPalette, kR, kG, kB, kW, 0},
+      {8, kColourResGreyPalette, {77, 77, 77}, {149, 149, 149}, {29, 29, 29}, kW, 0},
+      {8, kColourResOptimisedPalette, kR, kG, kB, kW, 2},
+      {16, 0, kR, kG, kB, kW, 0},
+      {32, 0, kR, kG, kB, kW, 0},
   };
-  const Bitmap quad = MakePicture(8, 6, [](int x, int y) {
-    if (y < 3) return x < 4 ? Rgb{255, 0, 0} : Rgb{0, 255, 0};
-    return x < 4 ? Rgb{0, 0, 255} : Rgb{255, 255, 255};
-  });
-  for (const ResolutionCase& c : cases) {
+  const Bitmap quad = MakePicture(
+      8, 6, [&](int x, int y) { return y < 3 ? (x < 4 ? kR : kG) : (x < 4 ? kB : kW); });
+  for (const auto& c : cases) {
     for (uint32_t dither : {0u, kColourResDither}) {
       Bitmap b;
       ASSERT_EQ(ColourResolution(quad, b, c.bpp, c.flags | dither), kImagingSuccess) << c.bpp;
@@ -262,32 +195,30 @@ TEST(ColourResolution, EachDepthAndPalette) {
       // Away from the quadrant borders dithering has nothing to spread: the
       // colours are exact palette entries (or equally far from all).
       if (dither && c.bpp <= 8 && c.flags != kColourResFixedPalette) continue;
-      EXPECT_PRED3(test::Near, At(b, 0, 0), c.red, c.tolerance) << c.bpp << " " << c.flags;
-      EXPECT_PRED3(test::Near, At(b, 7, 0), c.green, c.tolerance) << c.bpp << " " << c.flags;
-      EXPECT_PRED3(test::Near, At(b, 0, 5), c.blue, c.tolerance) << c.bpp << " " << c.flags;
-      EXPECT_PRED3(test::Near, At(b, 7, 5), c.white, c.tolerance) << c.bpp << " " << c.flags;
+      SCOPED_TRACE(testing::Message() << c.bpp << " bits, flags " << c.flags);
+      EXPECT_PRED3(test::Near, At(b, 0, 0), c.red, c.tolerance);
+      EXPECT_PRED3(test::Near, At(b, 7, 0), c.green, c.tolerance);
+      EXPECT_PRED3(test::Near, At(b, 0, 5), c.blue, c.tolerance);
+      EXPECT_PRED3(test::Near, At(b, 7, 5), c.white, c.tolerance);
     }
   }
 }
 
-TEST(ColourResolution, DitherSpreadsMidGrey) {
+TEST(ColourResolution, DitherSpreadsMidGreyZeroKeepsTheDepth) {
   const Bitmap grey = Uniform(32, 32, {128, 128, 128});
-  for (uint32_t flags : {kColourResFixedPalette, kColourResFixedPalette | kColourResDither}) {
+  for (uint32_t dither : {0u, kColourResDither}) {
     Bitmap b;
-    ASSERT_EQ(ColourResolution(grey, b, 1, flags), kImagingSuccess);
+    ASSERT_EQ(ColourResolution(grey, b, 1, kColourResFixedPalette | dither), kImagingSuccess);
     int white = 0;
     for (int y = 0; y < 32; ++y)
       for (int x = 0; x < 32; ++x) white += int(b.PixelValue(x, y));
-    if (flags & kColourResDither) {
+    if (dither) {
       EXPECT_GT(white, 1024 * 4 / 10);
       EXPECT_LT(white, 1024 * 6 / 10);
     } else {
       EXPECT_EQ(white, 1024);  // 128 is nearer white
     }
   }
-}
-
-TEST(ColourResolution, ZeroKeepsTheDepthAndOddDepthsFail) {
   Bitmap b = Bitmap::Create(2, 2, 8);
   ASSERT_EQ(ColourResolution(b, 0, 0), kImagingSuccess);
   EXPECT_EQ(b.BitsPerPixel(), 8);

@@ -12,43 +12,37 @@ using test::Rgb;
 using test::SamePixels;
 using test::Uniform;
 
-Bitmap Gradient(int w, int h) {
-  return MakePicture(w, h, [w](int x, int y) {
-    return Rgb{x * 255 / (w - 1), (x + y) % 256, 100};
+// A picture black but for one pixel of red `level` at (4, 4).
+Bitmap Spot(int level) {
+  return MakePicture(9, 9, [level](int x, int y) {
+    return Rgb{x == 4 && y == 4 ? level : 0, 0, 0};
   });
 }
 
-TEST(Mosaic, TilesTakeTheirMeanIncludingPartialOnes) {
+TEST(OwnEffects, MosaicAndAverageTakeMeans) {
   Bitmap b = MakePicture(5, 3, [](int x, int y) { return Rgb{x * 10 + y, 0, 0}; });
   ASSERT_EQ(Mosaic(b, 2), kImagingSuccess);
-  EXPECT_EQ(At(b, 0, 0).r, 6);  // 0, 10, 1, 11
-  EXPECT_EQ(At(b, 1, 1).r, 6);
+  EXPECT_EQ(At(b, 1, 1).r, 6);   // 0, 10, 1, 11
   EXPECT_EQ(At(b, 4, 0).r, 41);  // partial column: 40, 41
   EXPECT_EQ(At(b, 4, 2).r, 42);  // corner tile of one pixel
   EXPECT_EQ(Mosaic(b, 1), kImagingFailure);
   EXPECT_EQ(Mosaic(b, 65), kImagingFailure);
-}
 
-TEST(AverageFilter, SpreadsOnePixelOverItsNeighbourhood) {
-  Bitmap b = MakePicture(9, 9, [](int x, int y) { return Rgb{x == 4 && y == 4 ? 255 : 0, 0, 0}; });
-  ASSERT_EQ(AverageFilter(b, 3), kImagingSuccess);
-  EXPECT_EQ(At(b, 4, 4).r, 28);  // 255 / 9, rounded
-  EXPECT_EQ(At(b, 3, 5).r, 28);
-  EXPECT_EQ(At(b, 2, 4).r, 0);
-  Bitmap wide = MakePicture(9, 9, [](int x, int y) {
-    return Rgb{x == 4 && y == 4 ? 250 : 0, 0, 0};
-  });
-  ASSERT_EQ(AverageFilter(wide, 5), kImagingSuccess);
+  Bitmap narrow = Spot(255), wide = Spot(250);
+  ASSERT_EQ(AverageFilter(narrow, 3), kImagingSuccess);
+  EXPECT_EQ(At(narrow, 3, 5).r, 28);  // 255 / 9, rounded
+  EXPECT_EQ(At(narrow, 2, 4).r, 0);
+  ASSERT_EQ(AverageFilter(wide, 4), kImagingSuccess);  // acts as 5
   EXPECT_EQ(At(wide, 2, 6).r, 10);
   EXPECT_EQ(At(wide, 1, 4).r, 0);
   Bitmap uniform = Uniform(6, 5, {10, 20, 30});
-  ASSERT_EQ(AverageFilter(uniform, 11), kImagingSuccess);
+  ASSERT_EQ(AverageFilter(uniform, 11), kImagingSuccess);  // edges repeated
   EXPECT_TRUE(SamePixels(uniform, Uniform(6, 5, {10, 20, 30})));
   EXPECT_EQ(AverageFilter(uniform, 2), kImagingFailure);
   EXPECT_EQ(AverageFilter(uniform, 12), kImagingFailure);
 }
 
-TEST(AddNoise, RepeatableBoundedAndOnTheChosenChannel) {
+TEST(OwnEffects, AddNoiseIsRepeatableBoundedAndOnTheChosenChannel) {
   const Bitmap original = Uniform(40, 30, {128, 128, 128});
   Bitmap a = original, b = original;
   ASSERT_EQ(AddNoise(a, 400, 0), kImagingSuccess);
@@ -60,8 +54,7 @@ TEST(AddNoise, RepeatableBoundedAndOnTheChosenChannel) {
     for (int x = 0; x < 40; ++x) {
       const Rgb c = At(a, x, y);
       EXPECT_LE(std::abs(c.r - 128), 102);  // 400 * 255 / 1000
-      EXPECT_EQ(c.r, c.g);                  // master: one value for all three
-      EXPECT_EQ(c.g, c.b);
+      EXPECT_TRUE(c.r == c.g && c.g == c.b) << "channel 0: one value for all three";
       sum += c.r - 128;
     }
   EXPECT_LT(std::abs(sum) / 1200.0, 10.0);  // centred on the picture
@@ -80,88 +73,73 @@ TEST(AddNoise, RepeatableBoundedAndOnTheChosenChannel) {
     }
     EXPECT_TRUE(changed) << channel;
   }
-  Bitmap zero = original;
-  ASSERT_EQ(AddNoise(zero, 0, 0), kImagingSuccess);
-  EXPECT_TRUE(SamePixels(zero, original));
-  EXPECT_EQ(AddNoise(zero, 10, 4), kImagingFailure);
+  b = original;
+  ASSERT_EQ(AddNoise(b, 0, 0), kImagingSuccess);
+  EXPECT_TRUE(SamePixels(b, original));
+  EXPECT_EQ(AddNoise(b, 10, 4), kImagingFailure);
 }
 
-TEST(Emboss, ReliefFollowsTheLight) {
-  auto edge = [] {
-    return MakePicture(6, 6, [](int, int y) { return y < 3 ? Rgb{200, 200, 200} : Rgb{0, 0, 0}; });
-  };
-  Bitmap north = edge(), south = edge(), flat = edge();
+TEST(OwnEffects, EmbossReliefFollowsTheLight) {
+  const Bitmap edge = MakePicture(6, 6, [](int, int y) {
+    return y < 3 ? Rgb{200, 200, 200} : Rgb{0, 0, 0};
+  });
+  Bitmap north = edge, south = edge, flat = edge, side = edge;
   ASSERT_EQ(Emboss(north, 0, 500), kImagingSuccess);
   ASSERT_EQ(Emboss(south, 4, 500), kImagingSuccess);
   ASSERT_EQ(Emboss(flat, 0, 0), kImagingSuccess);
-  EXPECT_EQ(At(north, 2, 2).r, 255);  // 128 + 200, clipped
+  ASSERT_EQ(Emboss(side, 2, 1000), kImagingSuccess);  // east: the edge runs along the light
+  EXPECT_EQ(At(north, 2, 2).r, 255);                  // 128 + 200, clipped
   EXPECT_EQ(At(south, 2, 2).r, 0);
   EXPECT_EQ(At(north, 2, 0), (Rgb{128, 128, 128}));  // flat part
   EXPECT_EQ(At(flat, 2, 2), (Rgb{128, 128, 128}));
-  Bitmap side = edge();
-  ASSERT_EQ(Emboss(side, 2, 1000), kImagingSuccess);  // east: the edge runs along the light
   EXPECT_EQ(At(side, 2, 2), (Rgb{128, 128, 128}));
   EXPECT_EQ(Emboss(side, 8, 10), kImagingFailure);
 }
 
-TEST(Halftone, BlackAndWhiteWithGreysBetween) {
+TEST(OwnEffects, HalftoneIsBlackAndWhiteWithGreysBetween) {
+  const Bitmap white = Uniform(24, 24, {255, 255, 255}), black = Uniform(24, 24, {0, 0, 0});
+  const Bitmap grey = Uniform(24, 24, {128, 128, 128});
   for (int type : {0, 1}) {
-    Bitmap white = Uniform(24, 24, {255, 255, 255}), black = Uniform(24, 24, {0, 0, 0});
-    Bitmap grey = Uniform(24, 24, {128, 128, 128});
-    ASSERT_EQ(Halftone(white, type, 0), kImagingSuccess);
-    ASSERT_EQ(Halftone(black, type, 4500), kImagingSuccess);
-    ASSERT_EQ(Halftone(grey, type, 4500), kImagingSuccess);
-    EXPECT_TRUE(SamePixels(white, Uniform(24, 24, {255, 255, 255}))) << type;
-    EXPECT_TRUE(SamePixels(black, Uniform(24, 24, {0, 0, 0}))) << type;
+    Bitmap w = white, k = black, g = grey, turned = grey;
+    ASSERT_EQ(Halftone(w, type, 0), kImagingSuccess);
+    ASSERT_EQ(Halftone(k, type, 4500), kImagingSuccess);
+    ASSERT_EQ(Halftone(g, type, 4500), kImagingSuccess);
+    ASSERT_EQ(Halftone(turned, type, 0), kImagingSuccess);
+    EXPECT_TRUE(SamePixels(w, white) && SamePixels(k, black)) << type;
+    EXPECT_FALSE(SamePixels(turned, g)) << "the angle turns the screen, type " << type;
     int lit = 0;
     for (int y = 0; y < 24; ++y)
       for (int x = 0; x < 24; ++x) {
-        const Rgb c = At(grey, x, y);
+        const Rgb c = At(g, x, y);
         EXPECT_TRUE(c == (Rgb{0, 0, 0}) || c == (Rgb{255, 255, 255}));
         lit += c.r == 255;
       }
     EXPECT_GT(lit, 576 / 4) << type;
     EXPECT_LT(lit, 576 * 3 / 4) << type;
-    Bitmap turned = Uniform(24, 24, {128, 128, 128});
-    ASSERT_EQ(Halftone(turned, type, 0), kImagingSuccess);
-    EXPECT_FALSE(SamePixels(turned, grey)) << "the angle turns the screen, type " << type;
   }
-  Bitmap b = Uniform(2, 2, {0, 0, 0});
+  Bitmap b = black;
   EXPECT_EQ(Halftone(b, 2, 0), kImagingFailure);
 }
 
-TEST(MagickEffects, PosterizeKeepsOnlyItsLevels) {
-  Bitmap b = Gradient(64, 4);
-  ASSERT_EQ(Posterize(b, 2), kImagingSuccess);
-  for (int x = 0; x < 64; ++x) {
-    const int r = At(b, x, 0).r;
-    EXPECT_TRUE(r == 0 || r == 255) << r;
-  }
-  EXPECT_EQ(At(b, 0, 0).r, 0);
-  EXPECT_EQ(At(b, 63, 0).r, 255);
-  EXPECT_EQ(Posterize(b, 1), kImagingFailure);
-}
+TEST(MagickEffects, PosterizeMedianSharpenEqualize) {
+  Bitmap poster = MakePicture(64, 4, [](int x, int) { return Rgb{x * 255 / 63, 0, 100}; });
+  ASSERT_EQ(Posterize(poster, 2), kImagingSuccess);
+  for (int x = 0; x < 64; ++x) EXPECT_EQ(At(poster, x, 0).r, x < 32 ? 0 : 255) << x;
+  EXPECT_EQ(Posterize(poster, 1), kImagingFailure);
 
-TEST(MagickEffects, MedianRemovesASpeck) {
-  Bitmap b = MakePicture(7, 7, [](int x, int y) {
+  Bitmap speck = MakePicture(7, 7, [](int x, int y) {
     return x == 3 && y == 3 ? Rgb{255, 255, 255} : Rgb{10, 20, 30};
   });
-  ASSERT_EQ(MedianFilter(b, 3), kImagingSuccess);
-  EXPECT_EQ(b.Width(), 7);
-  EXPECT_EQ(At(b, 3, 3), (Rgb{10, 20, 30}));
-  EXPECT_EQ(MedianFilter(b, 13), kImagingFailure);
-}
+  ASSERT_EQ(MedianFilter(speck, 3), kImagingSuccess);
+  EXPECT_EQ(At(speck, 3, 3), (Rgb{10, 20, 30}));
+  EXPECT_EQ(MedianFilter(speck, 13), kImagingFailure);
 
-TEST(MagickEffects, SharpenSteepensAndSoftenFlattensAnEdge) {
-  auto edge = [] {
-    return MakePicture(16, 4, [](int x, int) {
-      return x < 8 ? Rgb{100, 100, 100} : Rgb{150, 150, 150};
-    });
-  };
-  Bitmap same = edge();
+  const Bitmap edge = MakePicture(16, 4, [](int x, int) {
+    return x < 8 ? Rgb{100, 100, 100} : Rgb{150, 150, 150};
+  });
+  Bitmap same = edge, sharp = edge, soft = edge;
   ASSERT_EQ(Sharpen(same, 0), kImagingSuccess);
-  EXPECT_TRUE(SamePixels(same, edge()));
-  Bitmap sharp = edge(), soft = edge();
+  EXPECT_TRUE(SamePixels(same, edge));
   ASSERT_EQ(Sharpen(sharp, 1000), kImagingSuccess);
   ASSERT_EQ(Sharpen(soft, -1000), kImagingSuccess);
   EXPECT_LT(At(sharp, 7, 1).r, 100);  // overshoot on both sides
@@ -169,15 +147,13 @@ TEST(MagickEffects, SharpenSteepensAndSoftenFlattensAnEdge) {
   EXPECT_GT(At(soft, 7, 1).r, 100);  // the sides move towards each other
   EXPECT_LT(At(soft, 8, 1).r, 150);
   EXPECT_EQ(Sharpen(sharp, 1001), kImagingFailure);
-}
 
-TEST(MagickEffects, EqualizeWidensANarrowRange) {
-  Bitmap b = MakePicture(32, 8, [](int x, int) {
+  Bitmap narrow = MakePicture(32, 8, [](int x, int) {
     return Rgb{100 + x / 4, 100 + x / 4, 100 + x / 4};
   });
-  ASSERT_EQ(HistogramEqualize(b), kImagingSuccess);
-  EXPECT_LT(At(b, 0, 0).r, 60);
-  EXPECT_GT(At(b, 31, 0).r, 200);
+  ASSERT_EQ(HistogramEqualize(narrow), kImagingSuccess);
+  EXPECT_LT(At(narrow, 0, 0).r, 60);
+  EXPECT_GT(At(narrow, 31, 0).r, 200);
   Bitmap empty;
   EXPECT_EQ(HistogramEqualize(empty), kImagingFailure);
 }
