@@ -54,7 +54,15 @@ bool SignSizeAllowed(const SignGeometry& sign) {
 
 // Steps every render takes, whatever the source.
 void BeginRender(ImportSettings& s, const Bitmap& decoded, RenderTarget& target) {
-  if (s.AdjustChanged) ReapplyAdjustments(s, decoded, target.working);
+  if (s.AdjustChanged) {
+    // An adjusted frame goes into the storage of the last adjusted one.
+    Bitmap& working = target.working;
+    if (!working.HasData() || working.SharesPixelsWith(decoded)) {
+      working = std::move(target.spare);
+      target.spare.Initialise(0, 0, 24);
+    }
+    ReapplyAdjustments(s, decoded, working);
+  }
   s.ComputeCaptureRect(target.working.Width(), target.working.Height());
   target.labelShown = false;
   target.label.clear();
@@ -175,16 +183,24 @@ size_t PackedBitsOffset(const BitmapInfoHeader& header) {
 }
 
 void ReapplyAdjustments(ImportSettings& s, const Bitmap& decoded, Bitmap& working) {
-  working.Initialise(0, 0, 24);
-  // Shared: the first adjustment that runs makes the copy, none runs with
-  // neutral sliders.
-  if (decoded.HasData()) working = decoded;
-  const AdjustmentValues v = AdjustmentValuesOf(s);
-  if (v.brightness != 0) pf::ChangeBrightness(working, v.brightness);
-  if (v.contrast != 0) pf::ChangeContrast(working, v.contrast);
-  if (v.hue != 0) pf::ChangeHue(working, v.hue);
-  if (v.saturation != 0) pf::ChangeSaturation(working, v.saturation);
+  AdjustmentValues v = AdjustmentValuesOf(s);
+  // A value the library refuses is skipped, as its own call would skip it.
+  const auto within = [](int& value, int limit) {
+    if (value < -limit || value > limit) value = 0;
+  };
+  within(v.brightness, 1000);
+  within(v.contrast, 1000);
+  within(v.hue, 180);
+  within(v.saturation, 1000);
   s.AdjustChanged = 0;
+  // Neutral: shared, not copied. Otherwise one pass writes the adjusted
+  // frame into the working bitmap's own storage, kept from the last frame.
+  if (!decoded.HasData() || v == AdjustmentValues{} ||
+      pf::AdjustColours(decoded, working, v.brightness, v.contrast, v.hue, v.saturation) !=
+          pf::kImagingSuccess) {
+    working = decoded;
+    if (!decoded.HasData()) working.Initialise(0, 0, 24);
+  }
 }
 
 int RenderPictureFrame(ImportSettings& s, const SignGeometry& sign, const Bitmap& decoded,

@@ -142,6 +142,15 @@ int ChangeSaturation(Bitmap& bitmap, int change);
 // positive turns red towards green. The sum R + G + B is kept (until
 // clipping); 180 turns pure red (255, 0, 0) into (0, 170, 170).
 int ChangeHue(Bitmap& bitmap, int angle);
+// Brightness, contrast, hue and saturation (each only when not 0) in one
+// pass from src into dst: exactly the picture that ChangeBrightness,
+// ChangeContrast, ChangeHue and ChangeSaturation called in that order would
+// give. dst becomes a 24-bit picture; it keeps its own storage when it has
+// src's size (no allocation frame after frame) and shares src when all four
+// are 0. Fails, with dst unchanged, when any value is outside its range or
+// src has no data. src and dst may be the same bitmap.
+int AdjustColours(const Bitmap& src, Bitmap& dst, int brightness, int contrast, int hue,
+                  int saturation);
 // out = 255 * (in / 255) ^ (100 / gammaTimes100), gammaTimes100 1..100000:
 // above 100 brightens, below darkens.
 int GammaCorrect(Bitmap& bitmap, int gammaTimes100);
