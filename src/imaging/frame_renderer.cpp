@@ -89,14 +89,16 @@ void MakePreview(const uint8_t* bulbs, uint32_t bulbSize, const SignGeometry& si
 // DropImage placed unscaled at the top-left corner, cut at the sign's edges
 // and black around it. A picture that already has the sign's size is left
 // as it is: the fit of a 24-bit picture to its own size copies it unchanged.
-void PlaceOnSign(Bitmap& picture, bool drop, const SignGeometry& sign) {
+// The fit writes into fitted, whose storage serves frame after frame; the
+// picture then shares it.
+void PlaceOnSign(Bitmap& picture, bool drop, const SignGeometry& sign, Bitmap& fitted) {
   const int columns = int(sign.columns);
   const int rows = int(sign.rows);
   if (picture.Width() == columns && picture.Height() == rows &&
       (drop || picture.BitsPerPixel() == 24))
     return;
   if (!drop) {
-    pf::FitBitmap(picture, columns, rows);
+    if (pf::FitBitmap(picture, fitted, columns, rows) == pf::kImagingSuccess) picture = fitted;
     return;
   }
   Bitmap placed = pf::CopyRectWithBlack(picture, 0, 0, columns, rows);
@@ -214,7 +216,7 @@ int RenderPictureFrame(ImportSettings& s, const SignGeometry& sign, const Bitmap
   if (target.working.HasData()) {
     processing = Capture(target.working, s.CaptureRect, sign);
     if (processing.HasData()) {
-      PlaceOnSign(processing, s.DropImage != 0, sign);
+      PlaceOnSign(processing, s.DropImage != 0, sign, target.fitted);
       ApplyImageCommands(processing, s, sign);
     }
   }

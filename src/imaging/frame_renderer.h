@@ -42,6 +42,8 @@ struct RenderTarget {
   platform::Bitmap spare;
   // Scratch of a render; left empty afterwards.
   platform::Bitmap processing;
+  // Storage of the picture fitted to the sign, kept for the next render.
+  platform::Bitmap fitted;
   // Bulb data of the current frame: BulbDataSize bytes of the sign after a
   // successful picture render. An old sequence's render leaves it alone.
   std::vector<uint8_t> bulbs;

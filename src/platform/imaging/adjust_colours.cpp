@@ -33,11 +33,6 @@ struct Planes {
   alignas(64) int32_t r[kRun];
 };
 
-// Hue and saturation come in a copy for processors with 256-bit integer
-// vectors, whose 32-bit multiply makes them about 2.5 times as fast, and one
-// for any other.
-#define Q9_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-
 inline int32_t Clip(int32_t v) {
   return std::clamp(v, 0, 255);
 }

@@ -73,6 +73,10 @@ int ResizeBitmap(Bitmap& bitmap, int width, int height, int flags);
 // averaging along an axis that shrinks, bilinear along one that grows, a copy
 // along one that keeps its size. A uniform picture stays exactly uniform.
 int FitBitmap(Bitmap& bitmap, int width, int height);
+// The same from src into dst, which keeps its own storage when it already is
+// a 24-bit width x height picture (no allocation frame after frame). dst is
+// unchanged when this fails.
+int FitBitmap(const Bitmap& src, Bitmap& dst, int width, int height);
 
 // Packed device-independent bitmap: a 40-byte header (colours-used 2^bits at
 // 8 bits and fewer, the palette padded with black, 0 otherwise; image size
