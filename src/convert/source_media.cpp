@@ -64,6 +64,7 @@ int SourceMedia::Open(const std::string& path, unsigned rows, unsigned columns,
   // No picture of the previous file survives into this one.
   m_decoded.Initialise(0, 0, 24);
   m_render.working.Initialise(0, 0, 24);
+  m_render.spare.Initialise(0, 0, 24);
 
   bool opened = false;
   switch (kind) {
@@ -140,6 +141,8 @@ bool SourceMedia::LoadVideoFrame(int64_t n) {
     m_render.working = wasShared ? m_decoded : std::move(previous);
     return false;
   }
+  // An adjusted picture's storage waits for the next render to fill it.
+  if (previous.HasData()) m_render.spare = std::move(previous);
   m_render.working = m_decoded;
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -332,12 +333,14 @@ TEST(SourceMediaVideo, NextFrameIsDecodedIntoTheSameStorageAndRendered) {
   SourceMedia m;
   CaptureWholeFrame(m);
   ASSERT_EQ(m.Open(ptest::Clip("mjpeg25.avi"), 4, 4, pf::Q9_RGB16MB), 1);
-  const uint8_t* storage = m.DecodedBitmap().Bits();
+  // Two buffers take turns: the frame shown and the one read ahead.
+  std::set<const uint8_t*> storage = {m.DecodedBitmap().Bits()};
   for (int n = 2; n <= 9; ++n) {
     m.GoToFrame(n);
     m.AdjustChanged = 1;
     ASSERT_EQ(m.RenderFrame(), 1);
-    EXPECT_EQ(m.DecodedBitmap().Bits(), storage) << n;
+    storage.insert(m.DecodedBitmap().Bits());
+    EXPECT_LE(storage.size(), 2u) << n;
     EXPECT_TRUE(m.WorkingBitmap().SharesPixelsWith(m.DecodedBitmap()));
     const auto rgb = PreviewAt(m, 2, 2);  // frame n is (8n, 255 - 8n, 128)
     EXPECT_NEAR(rgb[0], 8 * n, 3) << n;

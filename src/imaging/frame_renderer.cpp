@@ -54,7 +54,15 @@ bool SignSizeAllowed(const SignGeometry& sign) {
 
 // Steps every render takes, whatever the source.
 void BeginRender(ImportSettings& s, const Bitmap& decoded, RenderTarget& target) {
-  if (s.AdjustChanged) ReapplyAdjustments(s, decoded, target.working);
+  if (s.AdjustChanged) {
+    // An adjusted frame goes into the storage of the last adjusted one.
+    Bitmap& working = target.working;
+    if (!working.HasData() || working.SharesPixelsWith(decoded)) {
+      working = std::move(target.spare);
+      target.spare.Initialise(0, 0, 24);
+    }
+    ReapplyAdjustments(s, decoded, working);
+  }
   s.ComputeCaptureRect(target.working.Width(), target.working.Height());
   target.labelShown = false;
   target.label.clear();
@@ -81,14 +89,16 @@ void MakePreview(const uint8_t* bulbs, uint32_t bulbSize, const SignGeometry& si
 // DropImage placed unscaled at the top-left corner, cut at the sign's edges
 // and black around it. A picture that already has the sign's size is left
 // as it is: the fit of a 24-bit picture to its own size copies it unchanged.
-void PlaceOnSign(Bitmap& picture, bool drop, const SignGeometry& sign) {
+// The fit writes into fitted, whose storage serves frame after frame; the
+// picture then shares it.
+void PlaceOnSign(Bitmap& picture, bool drop, const SignGeometry& sign, Bitmap& fitted) {
   const int columns = int(sign.columns);
   const int rows = int(sign.rows);
   if (picture.Width() == columns && picture.Height() == rows &&
       (drop || picture.BitsPerPixel() == 24))
     return;
   if (!drop) {
-    pf::FitBitmap(picture, columns, rows);
+    if (pf::FitBitmap(picture, fitted, columns, rows) == pf::kImagingSuccess) picture = fitted;
     return;
   }
   Bitmap placed = pf::CopyRectWithBlack(picture, 0, 0, columns, rows);
@@ -175,16 +185,24 @@ size_t PackedBitsOffset(const BitmapInfoHeader& header) {
 }
 
 void ReapplyAdjustments(ImportSettings& s, const Bitmap& decoded, Bitmap& working) {
-  working.Initialise(0, 0, 24);
-  // Shared: the first adjustment that runs makes the copy, none runs with
-  // neutral sliders.
-  if (decoded.HasData()) working = decoded;
-  const AdjustmentValues v = AdjustmentValuesOf(s);
-  if (v.brightness != 0) pf::ChangeBrightness(working, v.brightness);
-  if (v.contrast != 0) pf::ChangeContrast(working, v.contrast);
-  if (v.hue != 0) pf::ChangeHue(working, v.hue);
-  if (v.saturation != 0) pf::ChangeSaturation(working, v.saturation);
+  AdjustmentValues v = AdjustmentValuesOf(s);
+  // A value the library refuses is skipped, as its own call would skip it.
+  const auto within = [](int& value, int limit) {
+    if (value < -limit || value > limit) value = 0;
+  };
+  within(v.brightness, 1000);
+  within(v.contrast, 1000);
+  within(v.hue, 180);
+  within(v.saturation, 1000);
   s.AdjustChanged = 0;
+  // Neutral: shared, not copied. Otherwise one pass writes the adjusted
+  // frame into the working bitmap's own storage, kept from the last frame.
+  if (!decoded.HasData() || v == AdjustmentValues{} ||
+      pf::AdjustColours(decoded, working, v.brightness, v.contrast, v.hue, v.saturation) !=
+          pf::kImagingSuccess) {
+    working = decoded;
+    if (!decoded.HasData()) working.Initialise(0, 0, 24);
+  }
 }
 
 int RenderPictureFrame(ImportSettings& s, const SignGeometry& sign, const Bitmap& decoded,
@@ -198,7 +216,7 @@ int RenderPictureFrame(ImportSettings& s, const SignGeometry& sign, const Bitmap
   if (target.working.HasData()) {
     processing = Capture(target.working, s.CaptureRect, sign);
     if (processing.HasData()) {
-      PlaceOnSign(processing, s.DropImage != 0, sign);
+      PlaceOnSign(processing, s.DropImage != 0, sign, target.fitted);
       ApplyImageCommands(processing, s, sign);
     }
   }

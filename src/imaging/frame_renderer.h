@@ -37,8 +37,13 @@ struct RenderTarget {
   // The decoded frame with the four adjustments applied; the source window
   // shows it.
   platform::Bitmap working;
+  // Storage of an adjusted frame that is not shown, kept for the next one
+  // (the source hands it back while the working bitmap shows a new frame).
+  platform::Bitmap spare;
   // Scratch of a render; left empty afterwards.
   platform::Bitmap processing;
+  // Storage of the picture fitted to the sign, kept for the next render.
+  platform::Bitmap fitted;
   // Bulb data of the current frame: BulbDataSize bytes of the sign after a
   // successful picture render. An old sequence's render leaves it alone.
   std::vector<uint8_t> bulbs;
@@ -92,7 +97,8 @@ size_t PackedBitsOffset(const platform::BitmapInfoHeader& header);
 
 // Rebuilds the working bitmap from the decoded one: shared as it is, then
 // brightness, contrast, hue and saturation in that order, each only when its
-// change is not 0. Clears AdjustChanged.
+// change is not 0 and within the library's range, in one pass that reuses
+// the working bitmap's own storage. Clears AdjustChanged.
 void ReapplyAdjustments(adjust::ImportSettings& s, const platform::Bitmap& decoded,
                         platform::Bitmap& working);
 

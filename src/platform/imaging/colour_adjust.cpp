@@ -4,8 +4,8 @@
 // large frames.
 
 #include <cmath>
-#include <numbers>
 
+#include "platform/imaging/colour_tables.h"
 #include "platform/imaging/imaging_internal.h"
 #include "platform/imaging/imaging_library.h"
 #include "platform/imaging/pixel_access.h"
@@ -20,24 +20,6 @@ bool InRange(int v, int lo, int hi) {
 // Division rounded half away from zero.
 int RoundedDivide(int64_t num, int64_t den) {
   return int(num >= 0 ? (num + den / 2) / den : -((-num + den / 2) / den));
-}
-
-// The contrast table about pivot: the distance from pivot scaled by
-// (1000 + change) / 1000 below 0 and 1000 / (1000 - change) above.
-std::array<uint8_t, 256> ContrastTable(int change, int pivot) {
-  std::array<uint8_t, 256> t{};
-  for (int v = 0; v < 256; ++v) {
-    const int d = v - pivot;
-    int out = 0;
-    if (change >= 1000)
-      out = d < 0 ? 0 : (d > 0 ? 255 : pivot);
-    else if (change <= 0)
-      out = pivot + RoundedDivide(int64_t(d) * (1000 + change), 1000);
-    else
-      out = pivot + RoundedDivide(int64_t(d) * 1000, 1000 - change);
-    t[size_t(v)] = detail::Clamp255(out);
-  }
-  return t;
 }
 
 // Runs pixel(b, g, r) over every pixel of a 24-bit picture, in bands.
@@ -60,28 +42,26 @@ void ForEachPixel24(Bitmap& bitmap, Pixel&& pixel) {
 int ChangeBrightness(Bitmap& bitmap, int change) {
   if (!InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
   if (change == 0) return kImagingSuccess;
-  const int delta = change * 255 / 1000;
-  std::array<uint8_t, 256> t{};
-  for (int v = 0; v < 256; ++v) t[size_t(v)] = detail::Clamp255(v + delta);
-  detail::ApplyTable24(bitmap, t);
+  detail::ApplyTable24(bitmap, detail::BrightnessTable(change));
   return kImagingSuccess;
 }
 
 int ChangeContrast(Bitmap& bitmap, int change) {
   if (!InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
   if (change == 0) return kImagingSuccess;
-  detail::ApplyTable24(bitmap, ContrastTable(change, 128));
+  detail::ApplyTable24(bitmap, detail::ContrastTable(change, 128));
   return kImagingSuccess;
 }
 
 int ChangeSaturation(Bitmap& bitmap, int change) {
   if (!InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
   if (change == 0) return kImagingSuccess;
-  // scaled[d + 255] = d * (1000 + change) / 1000 in 12-bit fixed point; the
-  // clamp table takes grey + scaled difference (-510..765) to 0..255.
-  const int k = (1000 + change) * 4096 / 1000;
+  // scaled[d + 255] = d * (1000 + change) / 1000 in fixed point; the clamp
+  // table takes grey + scaled difference (-510..765) to 0..255.
+  const int32_t k = detail::SaturationFactor(change);
   std::array<int16_t, 511> scaled{};
-  for (int d = -255; d <= 255; ++d) scaled[size_t(d + 255)] = int16_t((d * k + 2048) >> 12);
+  for (int d = -255; d <= 255; ++d)
+    scaled[size_t(d + 255)] = int16_t((d * k + detail::kSaturationHalf) >> detail::kSaturationBits);
   constexpr int kLow = 510;
   std::array<uint8_t, 510 + 766> clamp{};
   for (int v = -kLow; v <= 765; ++v) clamp[size_t(v + kLow)] = detail::Clamp255(v);
@@ -97,22 +77,16 @@ int ChangeSaturation(Bitmap& bitmap, int change) {
 int ChangeHue(Bitmap& bitmap, int angle) {
   if (!InRange(angle, -180, 180) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
   if (angle == 0) return kImagingSuccess;
-  // Rotation by angle about the axis (1, 1, 1) / sqrt(3):
-  //   diagonal c + (1 - c) / 3, then (1 - c) / 3 -/+ s / sqrt(3) going round,
-  // as nine tables of coefficient x value in 12-bit fixed point.
-  const double a = angle * std::numbers::pi / 180.0;
-  const double c = std::cos(a), third = (1.0 - c) / 3.0, q = std::sin(a) / std::sqrt(3.0);
-  const double m[3][3] = {{c + third, third - q, third + q},
-                          {third + q, c + third, third - q},
-                          {third - q, third + q, c + third}};  // rows: R, G, B out
+  // Nine tables of coefficient x value: the same sums as the combined pass.
+  const std::array<int32_t, 9> k = detail::HueCoefficients(angle);
   std::array<std::array<int32_t, 256>, 9> t{};
-  for (int i = 0; i < 9; ++i)
-    for (int v = 0; v < 256; ++v)
-      t[size_t(i)][size_t(v)] = int32_t(std::lround(m[i / 3][i % 3] * 4096.0 * v));
+  for (size_t i = 0; i < 9; ++i)
+    for (int v = 0; v < 256; ++v) t[i][size_t(v)] = k[i] * v;
   ForEachPixel24(bitmap, [&](uint8_t& b, uint8_t& g, uint8_t& r) {
-    const int nr = (t[0][r] + t[1][g] + t[2][b] + 2048) >> 12;
-    const int ng = (t[3][r] + t[4][g] + t[5][b] + 2048) >> 12;
-    const int nb = (t[6][r] + t[7][g] + t[8][b] + 2048) >> 12;
+    constexpr int kBits = detail::kHueBits;
+    const int nr = (t[0][r] + t[1][g] + t[2][b] + detail::kHueHalf) >> kBits;
+    const int ng = (t[3][r] + t[4][g] + t[5][b] + detail::kHueHalf) >> kBits;
+    const int nb = (t[6][r] + t[7][g] + t[8][b] + detail::kHueHalf) >> kBits;
     r = detail::Clamp255(nr);
     g = detail::Clamp255(ng);
     b = detail::Clamp255(nb);
@@ -205,7 +179,7 @@ int HistoContrast(Bitmap& bitmap, int change) {
   }
   const uint64_t count = uint64_t(bitmap.Width()) * uint64_t(bitmap.Height());
   const int mean = count ? int((sum + count / 2) / count) : 128;
-  detail::ApplyTable24(bitmap, ContrastTable(change, mean));
+  detail::ApplyTable24(bitmap, detail::ContrastTable(change, mean));
   return kImagingSuccess;
 }
 

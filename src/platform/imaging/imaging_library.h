@@ -73,6 +73,10 @@ int ResizeBitmap(Bitmap& bitmap, int width, int height, int flags);
 // averaging along an axis that shrinks, bilinear along one that grows, a copy
 // along one that keeps its size. A uniform picture stays exactly uniform.
 int FitBitmap(Bitmap& bitmap, int width, int height);
+// The same from src into dst, which keeps its own storage when it already is
+// a 24-bit width x height picture (no allocation frame after frame). dst is
+// unchanged when this fails.
+int FitBitmap(const Bitmap& src, Bitmap& dst, int width, int height);
 
 // Packed device-independent bitmap: a 40-byte header (colours-used 2^bits at
 // 8 bits and fewer, the palette padded with black, 0 otherwise; image size
@@ -142,6 +146,15 @@ int ChangeSaturation(Bitmap& bitmap, int change);
 // positive turns red towards green. The sum R + G + B is kept (until
 // clipping); 180 turns pure red (255, 0, 0) into (0, 170, 170).
 int ChangeHue(Bitmap& bitmap, int angle);
+// Brightness, contrast, hue and saturation (each only when not 0) in one
+// pass from src into dst: exactly the picture that ChangeBrightness,
+// ChangeContrast, ChangeHue and ChangeSaturation called in that order would
+// give. dst becomes a 24-bit picture; it keeps its own storage when it has
+// src's size (no allocation frame after frame) and shares src when all four
+// are 0. Fails, with dst unchanged, when any value is outside its range or
+// src has no data. src and dst may be the same bitmap.
+int AdjustColours(const Bitmap& src, Bitmap& dst, int brightness, int contrast, int hue,
+                  int saturation);
 // out = 255 * (in / 255) ^ (100 / gammaTimes100), gammaTimes100 1..100000:
 // above 100 brightens, below darkens.
 int GammaCorrect(Bitmap& bitmap, int gammaTimes100);

@@ -1,11 +1,18 @@
 #include "platform/video/video_file.h"
 
+#include <limits>
+
 #include "platform/video/audio_exporter.h"
 #include "platform/video/frame_numbering.h"
+#include "platform/video/frame_prefetcher.h"
 #include "platform/video/frame_reader.h"
 #include "platform/video/media_input.h"
 
 namespace q9::platform {
+
+namespace {
+constexpr int64_t kNoFrame = std::numeric_limits<int64_t>::min();
+}  // namespace
 
 struct VideoFile::Impl {
   // The source again, for the audio export's demuxer of its own.
@@ -16,6 +23,10 @@ struct VideoFile::Impl {
   FrameNumbering numbering;
   FrameReader reader;
   bool open = false;
+  bool readAhead = true;
+  int64_t lastFrame = kNoFrame;  // the frame GetFrame delivered last
+  // Declared after what it reads, so that it is joined before they go.
+  std::unique_ptr<FramePrefetcher> ahead;
 
   int32_t Finish(int32_t opened) {
     if (opened != AVIERR_OK) return opened;
@@ -24,7 +35,28 @@ struct VideoFile::Impl {
     numbering.Describe(input, stream);
     if (const int32_t r = reader.Open(input, stream); r != AVIERR_OK) return r;
     open = true;
+    lastFrame = kNoFrame;
+    if (readAhead) {
+      ahead = std::make_unique<FramePrefetcher>(
+          [this](int64_t n, Bitmap& out) { return Read(n, out); });
+      if (!ahead->Started()) ahead.reset();
+    }
     return AVIERR_OK;
+  }
+
+  // Frame n read here and now (on the caller's thread or the worker's).
+  bool Read(int64_t n, Bitmap& out) {
+    const VideoStreamInfo& info = numbering.Info();
+    if (info.length > 0 && n > info.LastFrameNumber()) return false;
+    const int64_t limit = numbering.LimitOf(n);
+    if (!reader.PositionAt(limit)) return false;
+    if (info.length <= 0 && reader.PastLastFrame(limit)) return false;
+    return reader.ConvertCurrent(out);
+  }
+
+  // Waits for a read ahead under way: the demuxer is the caller's again.
+  void Settle() {
+    if (ahead) ahead->Wait();
   }
 };
 
@@ -52,12 +84,14 @@ int32_t VideoFile::OpenMemory(std::vector<uint8_t> bytes) {
 
 void VideoFile::Close() {
   if (!m_impl) m_impl = std::make_unique<Impl>();
+  m_impl->ahead.reset();  // joins the worker before the decoder goes
   m_impl->reader.Close();
   m_impl->input.Close();
   m_impl->numbering = FrameNumbering();
   m_impl->path.clear();
   m_impl->bytes.reset();
   m_impl->open = false;
+  m_impl->lastFrame = kNoFrame;
 }
 
 bool VideoFile::IsOpen() const {
@@ -68,15 +102,30 @@ VideoStreamInfo VideoFile::StreamInfo() const {
   return IsOpen() ? m_impl->numbering.Info() : VideoStreamInfo{};
 }
 
+void VideoFile::SetReadAhead(bool on) {
+  if (!m_impl) m_impl = std::make_unique<Impl>();
+  m_impl->readAhead = on;
+  if (!on) m_impl->ahead.reset();
+}
+
 bool VideoFile::GetFrame(int64_t n, Bitmap& out) {
   if (!IsOpen()) return false;
-  const VideoStreamInfo& info = m_impl->numbering.Info();
-  if (info.length > 0 && n > info.LastFrameNumber()) return false;
-  const int64_t limit = m_impl->numbering.LimitOf(n);
-  FrameReader& reader = m_impl->reader;
-  if (!reader.PositionAt(limit)) return false;
-  if (info.length <= 0 && reader.PastLastFrame(limit)) return false;
-  return reader.ConvertCurrent(out);
+  Impl& d = *m_impl;
+  bool ok = false;
+  const FramePrefetcher::Ahead taken =
+      d.ahead ? d.ahead->Take(n, out) : FramePrefetcher::Ahead::kNone;
+  if (taken == FramePrefetcher::Ahead::kNone)
+    ok = d.Read(n, out);
+  else
+    ok = taken == FramePrefetcher::Ahead::kRead;
+  // Reading in order: the next frame is decoded while the caller works on
+  // this one. After a jump nothing is read ahead, so that a caller moving
+  // about (the preview) never waits for a frame it did not ask for.
+  const bool inOrder = ok && d.lastFrame != kNoFrame && n == d.lastFrame + 1;
+  d.lastFrame = ok ? n : kNoFrame;
+  const VideoStreamInfo& info = d.numbering.Info();
+  if (inOrder && d.ahead && (info.length <= 0 || n < info.LastFrameNumber())) d.ahead->Start(n + 1);
+  return ok;
 }
 
 int32_t VideoFile::ReadStreamInfo(const std::string& path, VideoStreamInfo& out) {
@@ -93,6 +142,7 @@ int32_t VideoFile::ReadStreamInfo(const std::string& path, VideoStreamInfo& out)
 
 int32_t VideoFile::HasAudioStream() const {
   if (!IsOpen()) return AVIERR_BADHANDLE;
+  m_impl->Settle();  // the demuxer is not touched while the worker reads
   return m_impl->input.FirstAudioStream() >= 0 ? AVIERR_OK : AVIERR_NODATA;
 }
 

@@ -9,6 +9,11 @@
 // frame still shown at n, the last one before it. Reading n + 1 after n
 // decodes on; any other jump seeks to the key frame at or before n and
 // decodes forward, so a frame is the same however it was reached.
+//
+// Frames read in order (n, then n + 1) are read one ahead: while the caller
+// works on frame n, a worker thread of the open file decodes frame n + 1, so
+// that decoding and the caller's work share two processors. Any call waits
+// for that read before it touches the decoder; Close joins the worker.
 
 #include <cstdint>
 #include <functional>
@@ -44,11 +49,17 @@ class VideoFile {
   VideoStreamInfo StreamInfo() const;
 
   // Frame n as a 24-bit bitmap (bottom-up rows, blue-green-red). out keeps
-  // its pixel storage when its size and depth already match. False, with out
-  // untouched, when n lies before the first frame or after the last frame
+  // its pixel storage when its size and depth already match, except that a
+  // frame read ahead trades storage with it: reading in order, two buffers
+  // take turns (one the caller's frame, one the worker's next). False, with
+  // out untouched, when n lies before the first frame or after the last frame
   // number (or, for a stream of unknown length, more than a frame after its
   // last frame), or when nothing can be decoded there.
   bool GetFrame(int64_t n, Bitmap& out);
+
+  // Reading ahead is on unless turned off; it takes effect at the next Open
+  // (off at once). Frames are the same either way.
+  void SetReadAhead(bool on);
 
   // The stream numbers without decoding anything (an AVI's header is read
   // as it is; other containers are probed). AVIERR_OK or an Open code.
