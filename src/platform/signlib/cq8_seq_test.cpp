@@ -16,17 +16,16 @@ namespace q9::platform {
 namespace {
 
 // 5 x 21 Tri3 (bulb size 6 x 2 x 2 x 2 = 48): include, graphics, transmit
-// data, data. Frame headers sit at 32, 32 + 8 + 32 = 72, 72 + 8 + 40 + 48 =
-// 168, 168 + 8 + 530 = 706.
+// data, data, the bulbs zero. Frame headers sit at 32, 32 + 8 + 32 = 72,
+// 72 + 8 + 40 + 48 = 168, 168 + 8 + 530 = 706.
 constexpr size_t kFrame1 = 32, kFrame2 = 72, kFrame3 = 168, kFrame4 = 706;
 std::vector<uint8_t> ValidSequence(SignGeometry g = {5, 21, Q9_TRI3}) {
   CQ8SeqWriter w;
   EXPECT_TRUE(w.Create(g));
-  const std::vector<uint8_t> bulbs(w.BulbSize(), 0x33);
   EXPECT_TRUE(w.AddFrame(kQ8FrameInclude, std::vector<uint8_t>(32, 1)));
-  EXPECT_TRUE(w.AddFrame(kQ8FrameGraphics, std::vector<uint8_t>(40, 2), bulbs));
+  EXPECT_TRUE(w.AddFrame(kQ8FrameGraphics, std::vector<uint8_t>(40, 2)));
   EXPECT_TRUE(w.AddFrame(kQ8FrameTransmitData, std::vector<uint8_t>(530, 4)));
-  EXPECT_TRUE(w.AddFrame(kQ8FrameData, std::vector<uint8_t>(kQ8RecordSize, 5), bulbs));
+  EXPECT_TRUE(w.AddFrame(kQ8FrameData, std::vector<uint8_t>(kQ8RecordSize, 5)));
   std::vector<uint8_t> bytes;
   EXPECT_TRUE(w.Serialize(&bytes)) << w.Error();
   return bytes;
