@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/signlib/q9_data_frame.h"
+#include "platform/signlib/q9_end_frame.h"
 #include "platform/signlib/q9_gph_frame.h"
 #include "platform/signlib/q9_hdr_frame.h"
 #include "platform/signlib/q9_inc_frame.h"
@@ -30,19 +31,18 @@ bool AllZero(std::span<const uint8_t> bytes) {
 class SequenceFileTest : public testing::TempDirTest {
  protected:
   // A writable 4 x 6 Mono4 sequence at name.
-  void OpenSmall(CQ9SequenceFile& seq, const std::string& name = "a.sq9") {
+  void OpenSmall(CQ9SequenceFile& seq, const std::string& name) {
     ASSERT_EQ(seq.OpenCreate(PathOf(name).c_str(), 4, 6, Q9_MONO4, Q9_PT_INCANDESCENT), 1);
   }
   // The number of frames in the file at name, -1 when it does not read.
   int FramesInFile(const std::string& name) {
     Sq9Contents contents;
     std::string error;
-    if (!ReadSq9File(PathOf(name), contents, error)) return -1;
-    return int(contents.frames.size());
+    return ReadSq9File(PathOf(name), contents, error) ? int(contents.frames.size()) : -1;
   }
 };
 
-TEST_F(SequenceFileTest, OpenCreateRefusesImpossibleGeometry) {
+TEST_F(SequenceFileTest, OpenCreateRefusesImpossibleGeometryAndDestination) {
   struct Case {
     uint16_t rows, columns;
     uint32_t colorType, pixelTech;
@@ -66,31 +66,39 @@ TEST_F(SequenceFileTest, OpenCreateRefusesImpossibleGeometry) {
     seq.Close();
     EXPECT_TRUE(Listing().empty());
   }
+  ASSERT_TRUE(fs::create_directory(m_dir / "locked"));
+  WriteAll(PathOf("plain"), {1});
+  std::vector<std::string> paths = {m_dir.string() + "/", m_dir.string(), PathOf("missing/a.sq9"),
+                                    PathOf("plain/a.sq9"), "/proc/a.sq9"};
+  // Permission bits do not stop the superuser; /proc covers that case.
+  if (geteuid() != 0) {
+    fs::permissions(m_dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    paths.push_back(PathOf("locked/a.sq9"));
+  }
   CQ9SequenceFile seq;
   EXPECT_EQ(seq.OpenCreate(nullptr, 1, 1, Q9_MONO1, 1), 0);
-  EXPECT_EQ(seq.OpenCreate((m_dir.string() + "/").c_str(), 1, 1, Q9_MONO1, 1), 0);
-  EXPECT_EQ(seq.OpenCreate(m_dir.c_str(), 1, 1, Q9_MONO1, 1), 0);  // a directory
+  for (const std::string& path : paths) {
+    EXPECT_EQ(seq.OpenCreate(path.c_str(), 4, 4, Q9_MONO1, 1), 0) << path;
+    EXPECT_EQ(seq.Save(), 0);
+  }
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"locked", "plain"}));
+  EXPECT_TRUE(fs::is_empty(m_dir / "locked"));
 }
 
 TEST_F(SequenceFileTest, AddFramePositions) {
-  struct Case {
-    int position;
-    int expected;
-    std::vector<uint32_t> order;
-  };
   const uint32_t H = FourCC("hdr "), G = kFrameGraphics, D = kFrameData, T = kFrameTransmitData,
                  E = kFrameEnd;
   // Starting from hdr, grp, dat, txd (count 4), an end frame goes to:
-  const Case cases[] = {{-1, 4, {H, G, D, T, E}}, {1, 1, {H, E, G, D, T}},
-                        {3, 3, {H, G, D, E, T}},  {4, 4, {H, G, D, T, E}},
-                        {99, 4, {H, G, D, T, E}}, {0, -1, {H, G, D, T}},
-                        {-2, -1, {H, G, D, T}},   {INT_MIN, -1, {H, G, D, T}}};
-  for (const Case& c : cases) {
+  const struct {
+    int position, expected;
+    std::vector<uint32_t> order;
+  } cases[] = {{-1, 4, {H, G, D, T, E}}, {1, 1, {H, E, G, D, T}},    {3, 3, {H, G, D, E, T}},
+               {4, 4, {H, G, D, T, E}},  {99, 4, {H, G, D, T, E}},   {0, -1, {H, G, D, T}},
+               {-2, -1, {H, G, D, T}},   {INT_MIN, -1, {H, G, D, T}}};
+  for (const auto& c : cases) {
     CQ9SequenceFile seq;
-    OpenSmall(seq);
-    ASSERT_EQ(seq.AddFrame(G, -1), 1);
-    ASSERT_EQ(seq.AddFrame(D, -1), 2);
-    ASSERT_EQ(seq.AddFrame(T, -1), 3);
+    OpenSmall(seq, "a.sq9");
+    for (uint32_t code : {G, D, T}) ASSERT_GT(seq.AddFrame(code, -1), 0);
     CQ9Frame* graphics = seq.Frame(1);
     EXPECT_EQ(seq.AddFrame(E, c.position), c.expected) << "position " << c.position;
     std::vector<uint32_t> order;
@@ -100,27 +108,38 @@ TEST_F(SequenceFileTest, AddFramePositions) {
     EXPECT_EQ(seq.Frame(c.expected == 1 ? 2 : 1), graphics);
     EXPECT_EQ(seq.Frame(seq.FrameCount()), nullptr);
     EXPECT_EQ(seq.Frame(-1), nullptr);
-    for (uint32_t code : {FourCC("hdr "), FourCC("GRP "), 0u})
-      EXPECT_EQ(seq.AddFrame(code, -1), -1) << FourCCText(code);
+    for (uint32_t code : {H, FourCC("GRP "), 0u}) EXPECT_EQ(seq.AddFrame(code, -1), -1);
   }
 }
 
-TEST_F(SequenceFileTest, NewFramesAreZeroed) {
+// Each frame type is of its own class only, except that data frames are
+// graphics frames too; new frames are zeroed.
+TEST_F(SequenceFileTest, NewFramesAreZeroedAndOfTheirClass) {
   CQ9SequenceFile seq;
   ASSERT_EQ(seq.OpenCreate(PathOf("z.sq9").c_str(), 9, 33, Q9_RGB16MB, 1), 1);
-  for (uint32_t code : {kFrameGraphics, kFrameData, kFrameInclude, kFrameTransmitData, kFrameEnd})
-    EXPECT_EQ(seq.Frame(seq.AddFrame(code, -1))->TypeCode(), code);
-  auto* data = dynamic_cast<CQ9DataFrame*>(seq.Frame(2));
-  auto* txd = dynamic_cast<CQ9TxdFrame*>(seq.Frame(4));
-  ASSERT_TRUE(data && txd);
-  EXPECT_EQ(dynamic_cast<CQ9IncFrame*>(seq.Frame(3))->FieldCount(), 0);
+  const uint32_t codes[] = {FourCC("hdr "), kFrameGraphics,     kFrameData,
+                            kFrameInclude,  kFrameTransmitData, kFrameEnd};
+  const CQ9RuntimeClass* classes[] = {
+      &CQ9HdrFrame::classCQ9HdrFrame,   &CQ9GphFrame::classCQ9GphFrame,
+      &CQ9DataFrame::classCQ9DataFrame, &CQ9IncFrame::classCQ9IncFrame,
+      &CQ9TxdFrame::classCQ9TxdFrame,   &CQ9EndFrame::classCQ9EndFrame};
+  for (int f = 0; f < 6; ++f) {
+    ASSERT_EQ(f == 0 ? 0 : seq.AddFrame(codes[f], -1), f);
+    EXPECT_EQ(seq.Frame(f)->TypeCode(), codes[f]);
+    EXPECT_TRUE(seq.Frame(f)->IsKindOf(&CQ9Frame::classCQ9Frame));
+    EXPECT_FALSE(seq.Frame(f)->IsKindOf(nullptr));
+    for (int c = 0; c < 6; ++c)
+      EXPECT_EQ(seq.Frame(f)->IsKindOf(classes[c]), c == f || (f == 2 && c == 1)) << f << c;
+  }
+  auto* data = static_cast<CQ9DataFrame*>(seq.Frame(2));
+  EXPECT_EQ(static_cast<CQ9IncFrame*>(seq.Frame(3))->FieldCount(), 0);
+  EXPECT_TRUE(AllZero(static_cast<CQ9TxdFrame*>(seq.Frame(4))->TxdFrame()->View()));
   ASSERT_EQ(data->BulbDataSize(), BulbDataSize(9, 33, Q9_RGB16MB));
   const auto allZero = [&] {
     return AllZero({data->BulbData(), data->BulbDataSize()}) && AllZero(data->GphHdr()->View()) &&
            AllZero(data->DataHdr()->View());
   };
   EXPECT_TRUE(allZero());
-  EXPECT_TRUE(AllZero(txd->TxdFrame()->View()));
   // SetFrameDefaults takes a written data frame back to that state.
   std::memset(data->BulbData(), 0x5A, data->BulbDataSize());
   data->GphHdr()->SetU32(tag_Q9_GRP_HDR::kHoldTime, 300);
@@ -129,42 +148,34 @@ TEST_F(SequenceFileTest, NewFramesAreZeroed) {
   EXPECT_TRUE(allZero());
 }
 
-TEST_F(SequenceFileTest, FrameLimitIs65535Frames) {
+TEST_F(SequenceFileTest, FrameLimitIs65535FramesAnd32BitRiffSize) {
   CQ9SequenceFile seq;
   ASSERT_EQ(seq.OpenCreate(PathOf("limit.sq9").c_str(), 1, 1, Q9_MONO1, 1), 1);
   for (int i = 1; i < 65535; ++i) ASSERT_EQ(seq.AddFrame(kFrameGraphics, -1), i);
   EXPECT_EQ(seq.AddFrame(kFrameGraphics, -1), -2);
   EXPECT_EQ(seq.AddFrame(kFrameEnd, 1), -2);
   EXPECT_EQ(seq.AddFrame(FourCC("abcd"), -1), -1);  // a bad argument still reads as such
-  EXPECT_EQ(seq.FrameCount(), 65535);
   ASSERT_EQ(seq.Save(), 1);
   EXPECT_EQ(FramesInFile("limit.sq9"), 65535);
-}
 
-TEST_F(SequenceFileTest, FrameLimitKeepsTheRiffSizeWithin32Bits) {
   // 64 MiB of bulbs per frame: 63 graphics frames fit below 4 GiB. The
   // frames' pages are never touched, so this costs address space only.
-  CQ9SequenceFile seq;
   ASSERT_EQ(seq.OpenCreate(PathOf("big.sq9").c_str(), 32768, 16384, Q9_MONO1, 1), 1);
   for (int i = 1; i <= 63; ++i) ASSERT_EQ(seq.AddFrame(kFrameGraphics, -1), i);
   EXPECT_EQ(seq.AddFrame(kFrameGraphics, -1), -2);
   EXPECT_EQ(seq.AddFrame(kFrameData, -1), -2);
-  // Smaller frames still fit in what is left.
-  EXPECT_EQ(seq.AddFrame(kFrameEnd, -1), 64);
+  EXPECT_EQ(seq.AddFrame(kFrameEnd, -1), 64);  // smaller frames still fit
   EXPECT_EQ(seq.AddFrame(kFrameInclude, 1), 1);
 }
 
 TEST_F(SequenceFileTest, PreviewOnlyFileIsNeverOverwritten) {
-  {
-    CQ9SequenceFile maker;
-    OpenSmall(maker, "p.sq9");
-    maker.SetPreviewOnly(true);
-    EXPECT_NE(maker.IsPreviewOnly(), 0);
-    ASSERT_EQ(maker.Save(), 1);  // tools may write preview-only sequences
-  }
+  CQ9SequenceFile seq;
+  OpenSmall(seq, "p.sq9");
+  seq.SetPreviewOnly(true);
+  EXPECT_NE(seq.IsPreviewOnly(), 0);
+  ASSERT_EQ(seq.Save(), 1);  // tools may write preview-only sequences
   const std::vector<uint8_t> before = ReadAll(PathOf("p.sq9"));
 
-  CQ9SequenceFile seq;
   ASSERT_EQ(seq.OpenCreate(PathOf("p.sq9").c_str(), 10, 10, Q9_MONO1, 1), 1);
   EXPECT_NE(seq.IsPreviewOnly(), 0);
   EXPECT_EQ(seq.AddFrame(kFrameGraphics, -1), 1);
@@ -180,29 +191,45 @@ TEST_F(SequenceFileTest, PreviewOnlyFileIsNeverOverwritten) {
   EXPECT_EQ(seq.IsPreviewOnly(), 0);
 }
 
-TEST_F(SequenceFileTest, SaveReplacesTheOldFileAtOnce) {
+// Until Save the destination stays as it was, a temporary file beside it
+// takes the frames, and closing or reopening leaves no trace; Save renames
+// the temporary file over the destination.
+TEST_F(SequenceFileTest, SaveReplacesTheOldFileAtOnceCloseLeavesNoTrace) {
   const std::vector<uint8_t> old = {'R', 'I', 'F', 'F'};  // not a sequence: replaced
   WriteAll(PathOf("s.sq9"), old);
   CQ9SequenceFile seq;
-  OpenSmall(seq, "s.sq9");
-  EXPECT_EQ(seq.IsPreviewOnly(), 0);
-  // The temporary file exists beside the destination from the start.
-  const std::vector<std::string> names = Listing();
-  ASSERT_EQ(names.size(), 2u);
-  EXPECT_EQ(names[0].rfind(".s.sq9.", 0), 0u) << names[0];
-  ASSERT_EQ(seq.AddFrame(kFrameGraphics, -1), 1);
-  EXPECT_EQ(ReadAll(PathOf("s.sq9")), old);
+  EXPECT_EQ(seq.AddFrame(kFrameGraphics, -1), -1);  // never opened
+  for (bool reopen : {false, true}) {
+    OpenSmall(seq, "s.sq9");
+    EXPECT_EQ(seq.IsPreviewOnly(), 0);
+    const std::vector<std::string> names = Listing();
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0].rfind(".s.sq9.", 0), 0u) << names[0];
+    ASSERT_EQ(seq.AddFrame(kFrameGraphics, -1), 1);
+    if (reopen) {
+      ASSERT_EQ(seq.OpenCreate(PathOf("t.sq9").c_str(), 3, 3, Q9_RGB32KB, 2), 1);
+      EXPECT_EQ(seq.FrameCount(), 1);
+      EXPECT_EQ(seq.Geometry(), (SignGeometry{3, 3, Q9_RGB32KB}));
+    }
+    seq.Close();
+    seq.Close();  // twice is harmless
+    EXPECT_EQ(ReadAll(PathOf("s.sq9")), old);
+    EXPECT_EQ(Listing(), std::vector<std::string>{"s.sq9"});
+  }
+  EXPECT_EQ(seq.AddFrame(kFrameGraphics, -1), -1);
+  EXPECT_EQ(seq.Frame(0), nullptr);
+  EXPECT_EQ(seq.Save(), 0);
 
+  OpenSmall(seq, "s.sq9");
+  ASSERT_EQ(seq.AddFrame(kFrameGraphics, -1), 1);
   ASSERT_EQ(seq.Save(), 1);
   EXPECT_EQ(Listing(), std::vector<std::string>{"s.sq9"});
   EXPECT_EQ(FramesInFile("s.sq9"), 2);
   // Not the owner-only mode of a temporary file.
   EXPECT_NE(fs::status(PathOf("s.sq9")).permissions() & fs::perms::others_read, fs::perms::none);
-
   // A second Save writes the sequence again, with what was added since.
   ASSERT_EQ(seq.AddFrame(kFrameEnd, -1), 2);
   ASSERT_EQ(seq.Save(), 1);
-  EXPECT_EQ(Listing(), std::vector<std::string>{"s.sq9"});
   EXPECT_EQ(FramesInFile("s.sq9"), 3);
 
   // A failed save (the destination is now a non-empty directory, so the
@@ -210,49 +237,12 @@ TEST_F(SequenceFileTest, SaveReplacesTheOldFileAtOnce) {
   ASSERT_TRUE(fs::remove(PathOf("s.sq9")) && fs::create_directory(PathOf("s.sq9")));
   WriteAll(PathOf("s.sq9/inside"), {1});
   EXPECT_EQ(seq.Save(), 0);
+  {
+    CQ9SequenceFile unsaved;
+    OpenSmall(unsaved, "u.sq9");
+  }  // the destructor closes too
   seq.Close();
   EXPECT_EQ(Listing(), std::vector<std::string>{"s.sq9"});
-}
-
-TEST_F(SequenceFileTest, CloseOrReopenWithoutSaveLeavesEverythingAsItWas) {
-  WriteAll(PathOf("old.sq9"), {1, 2, 3, 4});
-  {
-    CQ9SequenceFile seq;
-    EXPECT_EQ(seq.AddFrame(kFrameGraphics, -1), -1);  // never opened
-    OpenSmall(seq, "new.sq9");
-    seq.AddFrame(kFrameGraphics, -1);
-    seq.Close();
-    seq.Close();  // twice is harmless
-    EXPECT_EQ(seq.AddFrame(kFrameGraphics, -1), -1);
-    EXPECT_EQ(seq.Frame(0), nullptr);
-    EXPECT_EQ(seq.Save(), 0);
-    OpenSmall(seq, "old.sq9");
-    seq.AddFrame(kFrameGraphics, -1);
-    // Reopening closes the first sequence unsaved.
-    ASSERT_EQ(seq.OpenCreate(PathOf("second.sq9").c_str(), 3, 3, Q9_RGB32KB, 2), 1);
-    EXPECT_EQ(seq.FrameCount(), 1);
-    EXPECT_EQ(seq.Geometry(), (SignGeometry{3, 3, Q9_RGB32KB}));
-  }  // the destructor closes too
-  EXPECT_EQ(ReadAll(PathOf("old.sq9")), (std::vector<uint8_t>{1, 2, 3, 4}));
-  EXPECT_EQ(Listing(), std::vector<std::string>{"old.sq9"});
-}
-
-TEST_F(SequenceFileTest, UnwritableDestinationFailsAtOpen) {
-  ASSERT_TRUE(fs::create_directory(m_dir / "locked"));
-  WriteAll(PathOf("plain"), {1});
-  std::vector<std::string> paths = {PathOf("missing/a.sq9"), PathOf("plain/a.sq9"), "/proc/a.sq9"};
-  // Permission bits do not stop the superuser; /proc covers that case.
-  if (geteuid() != 0) {
-    fs::permissions(m_dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-    paths.push_back(PathOf("locked/a.sq9"));
-  }
-  for (const std::string& path : paths) {
-    CQ9SequenceFile seq;
-    EXPECT_EQ(seq.OpenCreate(path.c_str(), 4, 4, Q9_MONO1, 1), 0) << path;
-    EXPECT_EQ(seq.Save(), 0);
-  }
-  EXPECT_EQ(Listing(), (std::vector<std::string>{"locked", "plain"}));
-  EXPECT_TRUE(fs::is_empty(m_dir / "locked"));
 }
 
 }  // namespace
