@@ -16,6 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace ptest = platform::test;
+using Message = RecordingHost::Message;
 
 TEST(ConversionBatchNames, StillSequenceAndDestinationNames) {
   const std::pair<const char*, const char*> stills[] = {
@@ -31,31 +32,26 @@ TEST(ConversionBatchNames, StillSequenceAndDestinationNames) {
 
 class ConversionBatchTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::create_directories(m_in.Path() + "/in");
-    fs::create_directories(Out());
-    m_batch.SetSourceDirectory(m_in.Path() + "/in");
-    m_batch.SetDestinationDirectory(Out());
+  ConversionBatchTest() {
+    m_batch.SetSourceDirectory(m_in.Path());
+    m_batch.SetDestinationDirectory(m_out.Path());
     m_batch.SetGeometry({4, 8, platform::Q9_RGB16MB});
   }
-  std::string In(const std::string& name) const { return m_in.Path() + "/in/" + name; }
-  std::string Out(const std::string& name = "") const {
-    return m_in.Path() + "/out" + (name.empty() ? "" : "/" + name);
-  }
   void Stills(std::initializer_list<const char*> names) {
-    for (const char* name : names) fs::copy_file(Q9_TEST_DATA_DIR "/images/quad.bmp", In(name));
+    for (const char* name : names)
+      fs::copy_file(Q9_TEST_DATA_DIR "/images/quad.bmp", m_in.File(name));
   }
-  static size_t Frames(const std::string& path) {
+  size_t Frames(const std::string& name) const {
     platform::Sq9Contents contents;
     std::string error;
-    return platform::ReadSq9File(path, contents, error) ? contents.frames.size() : 0;
+    return platform::ReadSq9File(m_out.File(name), contents, error) ? contents.frames.size() : 0;
   }
   BatchSummary Run(std::vector<std::string> names) {
     m_batch.SetMarkedNames(std::move(names));
     return m_batch.Run();
   }
 
-  ptest::TempDir m_in;
+  ptest::TempDir m_in, m_out;
   RecordingHost m_host;
   SourceMedia m_media{&m_host};
   ConversionBatch m_batch{m_media, m_host};
@@ -65,55 +61,44 @@ TEST_F(ConversionBatchTest, CountsUnitsByKind) {
   platform::CQ8SeqWriter old;
   ASSERT_TRUE(old.Create(4, 8, platform::Q9_MONO1));
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(old.AddFrame(platform::kQ8FrameGraphics, {}, {}));
-  ASSERT_TRUE(old.Write(In("three.seq")));
-  ptest::WriteBytes(In("text.seq"), {'n', 'o'});
-  ptest::WriteBytes(In("text.avi"), {'n', 'o'});
-  const std::pair<std::string, unsigned> cases[] = {{ptest::Clip("start5.avi"), 14},
-                                                    {In("three.seq"), 3},
-                                                    {In("text.seq"), 0},
-                                                    {In("text.avi"), 0},
-                                                    {In("any.BMP"), 1},
-                                                    {In("note.msg"), 0}};
+  ASSERT_TRUE(old.Write(m_in.File("three.seq")));
+  ptest::WriteBytes(m_in.File("text.seq"), {'n', 'o'});
+  ptest::WriteBytes(m_in.File("text.avi"), {'n', 'o'});
+  const std::pair<std::string, unsigned> cases[] = {
+      {ptest::Clip("start5.avi"), 14}, {m_in.File("three.seq"), 3}, {m_in.File("text.seq"), 0},
+      {m_in.File("text.avi"), 0},      {m_in.File("any.BMP"), 1},   {m_in.File("note.msg"), 0}};
   for (const auto& [path, units] : cases)
     EXPECT_EQ(ConversionBatch::CountSourceFrames(path), units) << path;
 }
 
-TEST_F(ConversionBatchTest, NoFileConvertsNothingAndEachRunRestartsTheOverallBar) {
-  for (int run = 0; run < 2; ++run) {
-    const BatchSummary s = Run({});
-    EXPECT_EQ(s.handedOver, 0u);
-    EXPECT_FALSE(s.stopped);
-  }
-  EXPECT_EQ(m_host.overallRanges, (std::vector<unsigned>{0, 0}));
+TEST_F(ConversionBatchTest, EachRunRestartsTheOverallBarAndNoFileConvertsNothing) {
+  EXPECT_EQ(Run({}).handedOver, 0u);
   EXPECT_TRUE(m_host.messages.empty());  // no "Conversion Complete!"
   Stills({"a.bmp"});
   m_media.cancelRequested = true;  // left from an earlier run
-  Run({"a.bmp", "a.bmp"});
-  EXPECT_EQ(m_host.overallRanges.back(), 2u);
-  EXPECT_TRUE(fs::exists(Out("a.SQ9")));
+  EXPECT_EQ(Run({"a.bmp", "a.bmp"}).converted, 2u);
+  EXPECT_EQ(m_host.overallRanges, (std::vector<unsigned>{0, 2}));
 }
 
 TEST_F(ConversionBatchTest, UnknownFilesStopOrAreReportedByPolicy) {
   Stills({"a.bmp", "c.bmp"});
-  ptest::WriteBytes(In("b.msg"), {'h', 'i'});
-  const RecordingHost::Message unknown{
-      "Unknown file type encountered with " + In("b.msg") + "!\nNo conversion performed.",
+  ptest::WriteBytes(m_in.File("b.msg"), {'h', 'i'});
+  const Message unknown{
+      "Unknown file type encountered with " + m_in.File("b.msg") + "!\nNo conversion performed.",
       kAppTitle, MessageButtons::Ok, MessageIcon::Exclamation};
-  const RecordingHost::Message complete{"Conversion Complete!", "Convert", MessageButtons::Ok,
-                                        MessageIcon::Information};
-  using Messages = std::vector<RecordingHost::Message>;
-  const std::pair<BatchPolicy, Messages> cases[] = {
+  const Message complete{"Conversion Complete!", "Convert", MessageButtons::Ok,
+                         MessageIcon::Information};
+  const std::pair<BatchPolicy, std::vector<Message>> cases[] = {
       {BatchPolicy::Dialog(), {}},
       {BatchPolicy::Unattended(false), {unknown, complete}},
       {BatchPolicy::Unattended(true), {unknown}}};
   for (const auto& [policy, messages] : cases) {
-    fs::remove(Out("a.SQ9")), fs::remove(Out("c.SQ9"));
+    fs::remove(m_out.File("a.SQ9")), fs::remove(m_out.File("c.SQ9"));
     m_host.messages.clear();
     m_batch.SetPolicy(policy);
     const BatchSummary s = Run({"a.bmp", "b.msg", "c.bmp"});
     const bool wentOn = messages.size() == 2;
-    EXPECT_TRUE(fs::exists(Out("a.SQ9")));
-    EXPECT_EQ(fs::exists(Out("c.SQ9")), wentOn);
+    EXPECT_EQ(m_out.List().size(), wentOn ? 2u : 1u);  // a.SQ9, and c.SQ9 when it went on
     EXPECT_EQ(s.unknown, 1u);
     EXPECT_EQ(s.stopped, !wentOn);
     EXPECT_EQ(m_host.messages, messages);
@@ -124,33 +109,28 @@ TEST_F(ConversionBatchTest, StillsShareOneSequenceWhoseOverwriteIsDecidedOnce) {
   Stills({"a.bmp", "b.bmp", "c.bmp"});
   m_batch.SetStillImagesOptions(true, "Stills.bmp");
   Run({"a.bmp", "b.bmp", "c.bmp"});
-  EXPECT_EQ(m_batch.StillSequenceName(), "Stills.SQ9");
-  EXPECT_EQ(Frames(Out("Stills.SQ9")), 4u);
+  EXPECT_EQ(Frames("Stills.SQ9"), 4u);
   EXPECT_TRUE(m_host.overwriteQuestions.empty());
 
   // The dialog opens the sequence before asking: No skips only the first
   // image. The unattended run asks first: No keeps the file as it is.
   for (const bool unattended : {false, true}) {
-    ptest::WriteBytes(Out("Stills.SQ9"), {'o', 'l', 'd'});
+    ptest::WriteBytes(m_out.File("Stills.SQ9"), {'o', 'l', 'd'});
     m_host.overwriteQuestions.clear();
     m_host.overwriteAnswers = {{false, false}};
     m_batch.SetPolicy(unattended ? BatchPolicy::Unattended(false) : BatchPolicy::Dialog());
-    const BatchSummary s = Run({"a.bmp", "b.bmp", "c.bmp"});
+    EXPECT_EQ(Run({"a.bmp", "b.bmp", "c.bmp"}).skipped, unattended ? 3u : 1u);
     EXPECT_EQ(m_host.overwriteQuestions,
               std::vector<std::string>{"The file \"Stills.SQ9\" already exists. Overwrite?"});
-    EXPECT_EQ(s.skipped, unattended ? 3u : 1u);
-    if (unattended) {
-      EXPECT_EQ(ptest::ReadBytes(Out("Stills.SQ9")), (std::vector<uint8_t>{'o', 'l', 'd'}));
-    } else {
-      EXPECT_EQ(Frames(Out("Stills.SQ9")), 3u);
-    }
+    EXPECT_EQ(Frames("Stills.SQ9"), unattended ? 0u : 3u);
+    EXPECT_EQ(ptest::ReadBytes(m_out.File("Stills.SQ9")).size() == 3, unattended);  // kept
   }
 }
 
 TEST_F(ConversionBatchTest, ApplyToAllStopsOnNoAndOverwritesOnYes) {
   Stills({"a.bmp", "b.bmp", "c.bmp"});
   for (const bool yes : {false, true}) {
-    for (const char* name : {"a.SQ9", "b.SQ9", "c.SQ9"}) ptest::WriteBytes(Out(name), {'o'});
+    for (const char* name : {"a.SQ9", "b.SQ9", "c.SQ9"}) ptest::WriteBytes(m_out.File(name), {'o'});
     m_host.overwriteQuestions.clear();
     m_host.overwriteAnswers = {{yes, true}};
     const BatchSummary s = Run({"a.bmp", "b.bmp", "c.bmp"});
@@ -158,7 +138,7 @@ TEST_F(ConversionBatchTest, ApplyToAllStopsOnNoAndOverwritesOnYes) {
     EXPECT_EQ(s.converted, yes ? 3u : 0u);
     EXPECT_EQ(s.stopped, !yes);
     EXPECT_TRUE(m_batch.OverwriteAll());
-    EXPECT_EQ(Frames(Out("c.SQ9")), yes ? 2u : 0u);
+    EXPECT_EQ(Frames("c.SQ9"), yes ? 2u : 0u);
   }
 }
 

@@ -29,13 +29,13 @@ Message Box(const std::string& text, MessageIcon icon = MessageIcon::Exclamation
   return {text, kAppTitle, MessageButtons::Ok, icon};
 }
 const Message kNoFrame = Box("Could not add frame!", MessageIcon::None);
-Message Ask(const char* name) {
-  return {Format("An error was encountered converting file \"%s\".\nDo you wish to continue with "
-                 "conversion?",
-                 name),
+Message Ask(const std::string& name) {
+  return {"An error was encountered converting file \"" + name +
+              "\".\nDo you wish to continue with conversion?",
           kAppTitle, MessageButtons::YesNo, MessageIcon::Exclamation};
 }
 
+// The sequence's frames, and the type codes of the first count of them.
 pf::Sq9Contents Read(const std::string& path, Types* types = nullptr, size_t count = 99) {
   pf::Sq9Contents c;
   std::string error;
@@ -59,13 +59,6 @@ class FileConverterTest : public ::testing::Test {
     host = RecordingHost();
     media.cancelRequested = false;
   }
-  std::string PreviewOnly() {
-    pf::CQ9SequenceFile seq;
-    EXPECT_NE(seq.OpenCreate(dir.File("preview.sq9").c_str(), 8, 16, 0, 1), 0);
-    seq.SetPreviewOnly(true);
-    EXPECT_NE(seq.Save(), 0);
-    return dir.File("preview.sq9");
-  }
 
   ptest::TempDir dir;
   RecordingHost host;
@@ -83,7 +76,6 @@ TEST_F(FileConverterTest, VideoFrameKBecomesGraphicsFrameK) {
   reference.Open(clip, kSign.rows, kSign.columns, kSign.colorType);
   for (int k = 1; k <= 9; ++k) {
     reference.GoToFrame(k);
-    ASSERT_EQ(ptest::ColourIndex(reference.DecodedBitmap()), k);
     ASSERT_EQ(reference.RenderFrame(), 1);
     EXPECT_EQ(c.frames[k].typeCode, kGrp);
     EXPECT_EQ(pf::LoadU32(&c.frames[k].record[34]), 120u / 25) << k;
@@ -101,7 +93,7 @@ TEST_F(FileConverterTest, VideoFrameKBecomesGraphicsFrameK) {
   EXPECT_EQ(Read(out).frames.size(), 1u);
 }
 
-TEST_F(FileConverterTest, CancelLeavesNoSequence) {
+TEST_F(FileConverterTest, CancelLeavesNoSequenceAndARefusedFrameEndsTheVideo) {
   // Step 1 comes before frame 1, step k + 1 with frame k; frame 9 is the last.
   for (auto [step, result] : {std::pair{1, 2}, {5, 2}, {10, 0}}) {
     Reset();
@@ -111,9 +103,8 @@ TEST_F(FileConverterTest, CancelLeavesNoSequence) {
     EXPECT_TRUE(dir.List().empty()) << step;  // no sequence, no temporary file
     EXPECT_EQ(conv.LastOutcome().kind, FileOutcome::kCancelled);
   }
-}
-
-TEST_F(FileConverterTest, ARefusedVideoFrameEndsTheVideoButKeepsItsFrames) {
+  // The frames before the refused one are kept.
+  Reset();
   host.onStep = [&](size_t k) {
     if (k == 2) FillToLimit(media.Destinations().Destination());
   };
@@ -181,7 +172,11 @@ TEST_F(FileConverterTest, OldSequencesAreTranslatedFrameByFrame) {
 
 TEST_F(FileConverterTest, ErrorsAreToldAndTheUserDecides) {
   const std::string missing = dir.File("no/out.sq9"), gone = dir.File("gone.sq9");
-  const std::string preview = PreviewOnly(), still = kImages + "quad.bmp";
+  const std::string preview = dir.File("preview.sq9"), still = kImages + "quad.bmp";
+  pf::CQ9SequenceFile seq;
+  ASSERT_NE(seq.OpenCreate(preview.c_str(), 8, 16, 0, 1), 0);
+  seq.SetPreviewOnly(true);
+  ASSERT_NE(seq.Save(), 0);
   const auto previewBytes = ptest::ReadBytes(preview);
   using A = MessageAnswer;
   const struct {
@@ -206,7 +201,7 @@ TEST_F(FileConverterTest, ErrorsAreToldAndTheUserDecides) {
     };
     EXPECT_EQ(Convert(c.source, c.dest), c.result) << c.dest;
     std::vector<Message> told{Box(c.told)};
-    if (c.dest != out) told.push_back(Ask(std::string(FileNameOf(c.source)).c_str()));
+    if (c.dest != out) told.push_back(Ask(std::string(FileNameOf(c.source))));
     EXPECT_EQ(host.messages, told);
     EXPECT_EQ(conv.LastOutcome().kind,
               c.dest == out ? FileOutcome::kUnknownKind : FileOutcome::kFailed);

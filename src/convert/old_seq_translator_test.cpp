@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "convert/testing/recording_host.h"
 #include "platform/signlib/q8_record.h"
 #include "platform/signlib/seq_writer.h"
 #include "platform/signlib/sq9_reader.h"
@@ -22,26 +23,7 @@ using platform::StoreU16;
 using Bytes = std::vector<uint8_t>;
 namespace pf = platform;
 
-using Message = std::tuple<std::string, std::string, MessageButtons, MessageIcon>;
-
-class RecordingHost : public ConversionHost {
- public:
-  void SetOverallProgressRange(unsigned) override {}
-  void ShowConvertingPath(const std::string&) override {}
-  void SetFileProgressRange(int, int) override {}
-  void StepProgress(int, unsigned) override {}
-  void ShowStatusText(const std::string&) override {}
-  void RefreshPreview() override {}
-  MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
-                            MessageButtons buttons, MessageIcon icon) override {
-    messages.emplace_back(text, caption, buttons, icon);
-    return MessageAnswer::Ok;
-  }
-  OverwriteAnswer AskOverwrite(const std::string&) override { return {}; }
-  std::vector<Message> messages;
-};
-
-Message Plain(const std::string& text) {
+RecordingHost::Message Plain(const std::string& text) {
   return {text, kAppTitle, MessageButtons::Ok, MessageIcon::None};
 }
 
@@ -70,7 +52,7 @@ BulbPixel At(const SignGeometry& g, const Bytes& data, unsigned y, unsigned x) {
 class OldSeqTranslatorTest : public pf::testing::TempDirTest {
  protected:
   // Writes the old sequence, translates all of it onto the sign, saves and
-  // reads the result back. Results per frame: TranslateFrame's, or -1 when the
+  // reads the result back (m_out, m_types). Results per frame: TranslateFrame's, or -1 when the
   // frame could not be read.
   using TranslateFn = std::function<int(OldSeqTranslator&)>;
   void Run(const SignGeometry& old, const std::vector<OldFrame>& frames, const SignGeometry& sign,
@@ -95,62 +77,48 @@ class OldSeqTranslatorTest : public pf::testing::TempDirTest {
     }
     EXPECT_FALSE(t.Stopped());
     EXPECT_EQ(m_reader.IsOpen(), 1);  // the reader is left open
-    if (m_seq.IsOpen()) SaveAndRead();
+    if (!m_seq.IsOpen()) return;
+    ASSERT_NE(m_seq.Save(), 0);
+    std::string error;
+    ASSERT_TRUE(pf::ReadSq9File(PathOf("new.sq9"), m_out, error)) << error;
+    for (const auto& f : m_out.frames) m_types.push_back(f.typeCode);
   }
   bool OpenDestination(const SignGeometry& sign) {
     return m_seq.OpenCreate(PathOf("new.sq9").c_str(), uint16_t(sign.rows), uint16_t(sign.columns),
                             sign.colorType, 1) != 0;
   }
-  void SaveAndRead() {
-    ASSERT_NE(m_seq.Save(), 0);
-    std::string error;
-    ASSERT_TRUE(pf::ReadSq9File(PathOf("new.sq9"), m_out, error)) << error;
-  }
   // Back to a closed destination and no results, for the next case of a table.
   void Reset() {
     m_seq.Close();
     m_out = {};
-    m_results.clear(), m_current.clear(), m_host.messages.clear();
-  }
-  std::vector<uint32_t> Types() const {
-    std::vector<uint32_t> types;
-    for (const auto& f : m_out.frames) types.push_back(f.typeCode);
-    return types;
+    m_results.clear(), m_current.clear(), m_types.clear(), m_host = {};
   }
 
   pf::CQ9SequenceFile m_seq;
   pf::CQ8Seq m_reader;
   RecordingHost m_host;
   std::vector<int> m_results, m_current;
+  std::vector<uint32_t> m_types;
   pf::Sq9Contents m_out;
 };
 
 const SignGeometry kMono8x16{8, 16, pf::Q9_MONO1};
 const uint32_t kHdr = pf::kFrameSequenceHeader;
 
-// Graphics header values, with the hold time in either unit, in graphics and
-// data frames. The frame follows an end frame, so it is old frame 2.
-TEST_F(OldSeqTranslatorTest, GraphicsHeaderCarriesEveryOffset) {
-  const struct {
-    unsigned kind, unit, hold, expectedHold;
-  } cases[] = {{4, 0, 25, 300}, {4, 1, 25, 25}, {6, 0x80, 25, 25}, {6, 0, 65535, 786420}};
-  for (const auto& c : cases) {
-    Reset();
-    OldFrame f{c.kind};
-    const uint8_t values[] = {0x71, 0x82, 0x93, 0xA4, 0xB5};  // F[7..11]
-    std::memcpy(&f.record[7], values, 5);
-    f.record[6] = uint8_t(c.unit);
-    StoreU16(&f.record[12], uint16_t(c.hold));
-    f.record[14] = 0xC6, f.record[15] = 0xD7, f.record[16] = 0xE8;
-    Run(kMono8x16, {{pf::kQ8FrameEnd}, f}, kMono8x16);
-    ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameEnd,
-                                    c.kind == 4 ? pf::kFrameGraphics : pf::kFrameData}));
-    pf::tag_Q9_GRP_HDR h;
-    h.SetU16(0, 3), h.SetU32(16, 0x82), h.SetU32(20, 0x93), h.SetU16(24, 0x71);
-    h.SetU32(26, 0xA4), h.SetU32(30, 0xB5), h.SetU32(34, c.expectedHold), h.SetU32(38, 0xC6);
-    h.SetU16(42, 0xE8), h.SetU32(44, 0xD7);
-    EXPECT_EQ(m_out.frames[2].record, Bytes(h.bytes, h.bytes + h.kSize)) << c.hold << "/" << c.unit;
+// A transmit-data record: entry i gets the count, label and data of texts[i];
+// extra bytes are then set at their record offsets.
+Bytes TxdRecord(const std::vector<std::tuple<uint8_t, std::string, std::string>>& texts,
+                const std::vector<std::pair<size_t, uint8_t>>& extra = {}) {
+  Bytes r(pf::kQ8RecordSize, 0);
+  StoreU16(&r[5], 0xBEEF);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const auto& [count, label, data] = texts[i];
+    r[16 + 32 * i] = count;
+    std::copy(label.begin(), label.end(), r.begin() + 17 + 32 * i);
+    std::copy(data.begin(), data.end(), r.begin() + 32 + 32 * i);
   }
+  for (const auto& [offset, value] : extra) r[offset] = value;
+  return r;
 }
 
 // Old data entries and the new entries they give. Entries not listed are
@@ -171,61 +139,45 @@ const EntryCase kEntries[] = {
     {127, {7, 200, 0x07FF, 0x0FFE, 3}, {1, 0x800, 0xFFF, 3, 7, 200, 0, 0xFFFF}, 0xFFFFFFFF},
 };
 
-TEST_F(OldSeqTranslatorTest, DataEntriesAreConvertedFieldByField) {
+// One old sequence with a frame of every kind; each old frame n gives the
+// new frame m_current[n - 1].
+TEST_F(OldSeqTranslatorTest, EveryKindOfFrameGivesItsFrame) {
+  std::vector<OldFrame> frames = {
+      {0}, {pf::kQ8FrameEnd}, {pf::kQ8FrameRepeat}, {pf::kQ8FrameBlankData}, {8}, {200}};
+  // Graphics headers, with the hold time in either unit, in graphics and data frames.
+  const struct {
+    unsigned kind, unit, hold, expectedHold;
+  } headers[] = {{4, 0, 25, 300}, {4, 1, 25, 25}, {6, 0x80, 25, 25}, {6, 0, 65535, 786420}};
+  for (const auto& c : headers) {
+    OldFrame f{c.kind};
+    const uint8_t values[] = {0x71, 0x82, 0x93, 0xA4, 0xB5};  // F[7..11]
+    std::memcpy(&f.record[7], values, 5);
+    f.record[6] = uint8_t(c.unit);
+    StoreU16(&f.record[12], uint16_t(c.hold));
+    f.record[14] = 0xC6, f.record[15] = 0xD7, f.record[16] = 0xE8;
+    frames.push_back(f);
+  }
+  // Data entries.
   const auto put = [](uint8_t* e, const EntryCase& c) {
     const size_t at[] = {4, 6, 8, 32, 34, 38, 40};
     pf::StoreU32(e, c.want[0]), pf::StoreU32(e + 10, c.colour);
     for (size_t k = 0; k < 7; ++k) StoreU16(e + at[k], c.want[k + 1]);
   };
-  OldFrame f{pf::kQ8FrameData};
-  Bytes expected(pf::tag_Q9_DATA_HDR::kSize, 0);  // entries 128 to 511 stay zero
-  StoreU16(&expected[960], 128);
-  for (size_t i = 0; i < 128; ++i) put(&expected[976 + 64 * i], kUnused);
+  OldFrame data{pf::kQ8FrameData};
+  Bytes entries(pf::tag_Q9_DATA_HDR::kSize, 0);  // entries 128 to 511 stay zero
+  StoreU16(&entries[960], 128);
+  for (size_t i = 0; i < 128; ++i) put(&entries[976 + 64 * i], kUnused);
   for (const EntryCase& c : kEntries) {
-    uint8_t* old = &f.record[32 + 8 * c.index];
+    uint8_t* old = &data.record[32 + 8 * c.index];
     StoreU16(old, c.old[0]), old[2] = uint8_t(c.old[1]), StoreU16(old + 3, c.old[2]);
     StoreU16(old + 5, c.old[3]), old[7] = uint8_t(c.old[4]);
-    put(&expected[976 + 64 * c.index], c);
+    put(&entries[976 + 64 * c.index], c);
   }
-  Run(kMono8x16, {f}, kMono8x16);
-  ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameData}));
-  EXPECT_EQ(m_out.frames[1].dataHeader, expected);
-}
-
-// Full 8-byte name and library fields carry no NUL: each stops at its own
-// end. Paths longer than 260 characters are cut.
-TEST_F(OldSeqTranslatorTest, IncludePointsAtTheNewSequenceInItsLibrary) {
-  OldFrame f{pf::kQ8FrameInclude};
-  std::memcpy(&f.record[16], "ABCDEFGHLIBRARY8Z", 17);  // name, library, next field
-  Run(kMono8x16, {f}, kMono8x16);
-  ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameInclude}));
-  ASSERT_EQ(m_out.frames[1].fields.size(), 1u);
-  EXPECT_TRUE(m_out.frames[1].fields[0].enabled);
-  EXPECT_EQ(m_out.frames[1].fields[0].path, "..\\LIBRARY8.Lib\\ABCDEFGH.SQ9");
-
-  const std::string l243(243, 'L'), l244(244, 'L');
-  EXPECT_EQ(OldSeqTranslator::IncludePath(l243, "NNNNN"), "..\\" + l243 + ".Lib\\NNNNN.SQ9");
-  EXPECT_EQ(OldSeqTranslator::IncludePath(l244, "NNNNN"), "..\\..\\" + l244 + ".Lib\\NNNNN.SQ");
-  EXPECT_EQ(OldSeqTranslator::IncludePath(std::string("AB\0CD", 5), "N"), "..\\AB.Lib\\N.SQ9");
-}
-
-// A transmit-data record: entry i gets the count, label and data of texts[i];
-// extra bytes are then set at their record offsets.
-Bytes TxdRecord(const std::vector<std::tuple<uint8_t, std::string, std::string>>& texts,
-                const std::vector<std::pair<size_t, uint8_t>>& extra = {}) {
-  Bytes r(pf::kQ8RecordSize, 0);
-  StoreU16(&r[5], 0xBEEF);
-  for (size_t i = 0; i < texts.size(); ++i) {
-    const auto& [count, label, data] = texts[i];
-    r[16 + 32 * i] = count;
-    std::copy(label.begin(), label.end(), r.begin() + 17 + 32 * i);
-    std::copy(data.begin(), data.end(), r.begin() + 32 + 32 * i);
-  }
-  for (const auto& [offset, value] : extra) r[offset] = value;
-  return r;
-}
-
-TEST_F(OldSeqTranslatorTest, TransmitDataGathersTheText) {
+  frames.push_back(data);
+  // An include whose full 8-byte name and library carry no NUL: each stops at its own end.
+  frames.push_back({pf::kQ8FrameInclude});
+  std::memcpy(&frames.back().record[16], "ABCDEFGHLIBRARY8Z", 17);  // name, library, next field
+  // Transmit-data texts.
   std::vector<std::tuple<uint8_t, std::string, std::string>> sixteen1, sixteen16;
   std::string all;
   for (char ch = 'a'; ch < 'a' + 16; ++ch) {
@@ -237,7 +189,7 @@ TEST_F(OldSeqTranslatorTest, TransmitDataGathersTheText) {
     const char* what;
     Bytes record;
     std::string name, text;
-  } cases[] = {
+  } texts[] = {
       {"zero bytes dropped", TxdRecord({{2, "NAME", "XY"}, {2, "", std::string("\0Z", 2)}}), "NAME",
        "XYZ"},
       {"16 entries and no more", TxdRecord(sixteen1, {{528, 5}, {544, 'Q'}}), "",
@@ -255,24 +207,14 @@ TEST_F(OldSeqTranslatorTest, TransmitDataGathersTheText) {
       {"a 15-character label without NUL", TxdRecord({{1, std::string(15, 'L'), "D"}}),
        std::string(15, 'L'), "D"},
   };
-  for (const auto& c : cases) {
-    Reset();
-    OldFrame f{pf::kQ8FrameTransmitData, c.record};
-    Run(kMono8x16, {f}, kMono8x16);
-    ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameTransmitData})) << c.what;
-    pf::tag_Q9_TXD_FRM t;
-    t.SetU32(18, 0xBEEF), StoreU16(t.bytes + 43, uint16_t(c.text.size()));
-    std::copy(c.name.begin(), c.name.end(), t.bytes + 22);
-    std::copy(c.text.begin(), c.text.end(), t.bytes + 400);
-    EXPECT_EQ(m_out.frames[1].record, Bytes(t.bytes, t.bytes + t.kSize)) << c.what;
-  }
-}
+  for (const auto& c : texts) frames.push_back({pf::kQ8FrameTransmitData, c.record});
 
-TEST_F(OldSeqTranslatorTest, EachKindAddsItsFrame) {
-  Run(kMono8x16, {{0}, {pf::kQ8FrameEnd}, {pf::kQ8FrameRepeat}, {5}, {8}, {200}, {4}}, kMono8x16);
-  EXPECT_EQ(m_results, (std::vector{1, 1, 1, 1, 0, 0, 1}));
-  EXPECT_EQ(m_current, (std::vector{0, 1, 1, 2, 2, 2, 3}));
-  ASSERT_EQ(Types(), (std::vector{kHdr, pf::kFrameEnd, pf::kFrameData, pf::kFrameGraphics}));
+  Run(kMono8x16, frames, kMono8x16);
+  EXPECT_EQ(m_results, (std::vector{1, 1, 1, 1, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
+  EXPECT_EQ(m_current, (std::vector{0, 1, 1, 2, 2, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+  const uint32_t D = pf::kFrameData, G = pf::kFrameGraphics, T = pf::kFrameTransmitData;
+  ASSERT_EQ(m_types,
+            (std::vector{kHdr, pf::kFrameEnd, D, G, G, D, D, D, pf::kFrameInclude, T, T, T, T, T}));
   EXPECT_EQ(m_host.messages,
             std::vector{Plain("Warning: Repeat Frame Encountered in 8100 sequence, it cannot be "
                               "converted to 9100")});
@@ -281,95 +223,105 @@ TEST_F(OldSeqTranslatorTest, EachKindAddsItsFrame) {
     return std::all_of(b.begin(), b.end(), [](uint8_t v) { return v == 0; });
   };
   EXPECT_TRUE(zero(blank.record) && zero(blank.dataHeader) && zero(blank.bulbs));
-  EXPECT_EQ(pf::LoadU16(m_out.frames[3].record.data()), 8);  // old frame 7
+  for (size_t i = 0; i < 4; ++i) {  // old frames 7 to 10
+    pf::tag_Q9_GRP_HDR h;
+    h.SetU16(0, uint16_t(8 + i)), h.SetU32(16, 0x82), h.SetU32(20, 0x93), h.SetU16(24, 0x71);
+    h.SetU32(26, 0xA4), h.SetU32(30, 0xB5), h.SetU32(34, headers[i].expectedHold);
+    h.SetU32(38, 0xC6), h.SetU16(42, 0xE8), h.SetU32(44, 0xD7);
+    EXPECT_EQ(m_out.frames[3 + i].record, Bytes(h.bytes, h.bytes + h.kSize)) << i;
+  }
+  EXPECT_EQ(m_out.frames[7].dataHeader, entries);
+  ASSERT_EQ(m_out.frames[8].fields.size(), 1u);
+  EXPECT_TRUE(m_out.frames[8].fields[0].enabled);
+  EXPECT_EQ(m_out.frames[8].fields[0].path, "..\\LIBRARY8.Lib\\ABCDEFGH.SQ9");
+  for (size_t i = 0; i < 5; ++i) {
+    pf::tag_Q9_TXD_FRM t;
+    t.SetU32(18, 0xBEEF), StoreU16(t.bytes + 43, uint16_t(texts[i].text.size()));
+    std::copy(texts[i].name.begin(), texts[i].name.end(), t.bytes + 22);
+    std::copy(texts[i].text.begin(), texts[i].text.end(), t.bytes + 400);
+    EXPECT_EQ(m_out.frames[9 + i].record, Bytes(t.bytes, t.bytes + t.kSize)) << texts[i].what;
+  }
 }
 
-// Bulbs converted to the sign's size and colour type, in a data frame: every
-// new bulb is the old bulb nearest to it as the new type shows it.
-TEST_F(OldSeqTranslatorTest, BulbsAreConvertedToTheSign) {
-  const SignGeometry old{8, 16, pf::Q9_TRI3}, sign{4, 8, pf::Q9_RGB16MB};
-  OldFrame f{pf::kQ8FrameData};
-  f.bulbs = MakeBulbs(old, [](unsigned y, unsigned x) {
-    return BulbPixel{0, uint8_t((x * x + y) % 3 == 0), uint8_t((x + y * y) % 3 == 0), 0};
-  });
-  Run(old, {f}, sign);
-  ASSERT_EQ(m_out.frames.size(), 2u);
-  for (unsigned y = 0; y < sign.rows; ++y)
-    for (unsigned x = 0; x < sign.columns; ++x) {
-      const BulbPixel p = At(old, f.bulbs, y * 2, x * 2);
-      ASSERT_EQ(At(sign, m_out.frames[1].bulbs, y, x),
-                (BulbPixel{0, uint8_t(p.green * 255), uint8_t(p.red * 255), 0}))
-          << y << "," << x;
-    }
+// Paths longer than 260 characters are cut.
+TEST(OldSeqTranslator, IncludePathIsCutAtItsLimit) {
+  const std::string l243(243, 'L'), l244(244, 'L');
+  EXPECT_EQ(OldSeqTranslator::IncludePath(l243, "NNNNN"), "..\\" + l243 + ".Lib\\NNNNN.SQ9");
+  EXPECT_EQ(OldSeqTranslator::IncludePath(l244, "NNNNN"), "..\\..\\" + l244 + ".Lib\\NNNNN.SQ");
+  EXPECT_EQ(OldSeqTranslator::IncludePath(std::string("AB\0CD", 5), "N"), "..\\AB.Lib\\N.SQ9");
 }
 
-// An empty rectangle copies the old bytes as they are, bounded by the new
-// frame; layouts that do not describe the buffers leave the bulbs blank.
-TEST_F(OldSeqTranslatorTest, RawCopyAndMismatchedLayouts) {
-  const SignGeometry big{16, 32, pf::Q9_MONO1};
+// Bulbs converted to the sign's size and colour type: every new bulb is the
+// old bulb nearest to it as the new type shows it. An empty rectangle copies
+// the old bytes as they are, bounded by the new frame; layouts that do not
+// describe the buffers leave the bulbs blank.
+TEST_F(OldSeqTranslatorTest, BulbsAreConvertedCopiedOrLeftBlank) {
+  const SignGeometry tri{8, 16, pf::Q9_TRI3}, rgb{4, 8, pf::Q9_RGB16MB}, big{16, 32, pf::Q9_MONO1};
+  enum { kConvert, kCopy, kBlank };
   const struct {
     SignGeometry old, sign;
     imaging::BulbRect oldRect, newRect;
-    bool wrongLayout;
+    int expect;
   } cases[] = {
-      {kMono8x16, big, {}, {0, 0, 32, 16}, false},
-      {big, kMono8x16, {0, 0, 32, 16}, {0, 0, 0, 8}, false},
-      {kMono8x16, kMono8x16, {0, 0, 16, 8}, {0, 0, 16, 8}, true},
+      {tri, rgb, {0, 0, 16, 8}, {0, 0, 8, 4}, kConvert},
+      {kMono8x16, big, {}, {0, 0, 32, 16}, kCopy},
+      {big, kMono8x16, {0, 0, 32, 16}, {0, 0, 0, 8}, kCopy},
+      {kMono8x16, kMono8x16, {0, 0, 16, 8}, {0, 0, 16, 8}, kBlank},
   };
   for (const auto& c : cases) {
     Reset();
-    OldFrame f{4};
+    OldFrame f{pf::kQ8FrameData};
     f.bulbs = MakeBulbs(c.old, [](unsigned y, unsigned x) {
-      return BulbPixel{0, 0, uint8_t((x + y) % 3 == 0), 0};
+      return BulbPixel{0, uint8_t((x * x + y) % 3 == 0), uint8_t((x + y * y) % 3 == 0), 0};
     });
     Run(c.old, {f}, c.sign, true, [&](OldSeqTranslator& t) {
       return t.TranslateFrame(t.OldLayout(),
-                              c.wrongLayout ? pf::MakeBulbLayout(64, 64, 0) : t.NewLayout(),
+                              c.expect == kBlank ? pf::MakeBulbLayout(64, 64, 0) : t.NewLayout(),
                               c.oldRect, c.newRect);
     });
     Bytes expected(m_seq.BulbDataSize(), 0);
-    if (!c.wrongLayout)
+    if (c.expect == kCopy)
       std::copy_n(f.bulbs.begin(), std::min(f.bulbs.size(), expected.size()), expected.begin());
-    EXPECT_EQ(m_out.frames.back().bulbs, expected);
+    if (c.expect == kConvert)
+      expected = MakeBulbs(c.sign, [&](unsigned y, unsigned x) {
+        const BulbPixel p = At(c.old, f.bulbs, y * 2, x * 2);
+        return BulbPixel{0, uint8_t(p.green * 255), uint8_t(p.red * 255), 0};
+      });
+    EXPECT_EQ(m_out.frames.back().bulbs, expected) << c.expect;
   }
 }
 
-TEST_F(OldSeqTranslatorTest, AnOldSequenceThatCannotBeOpenedTranslatesNothing) {
+TEST_F(OldSeqTranslatorTest, ReaderErrorsAreToldAndStopOnlyWhenAsked) {
+  // An old sequence that cannot be opened translates nothing, with or without a host.
   ASSERT_TRUE(OpenDestination(kMono8x16));
   pf::testing::WriteAll(PathOf("junk.seq"), {'J', 'U', 'N', 'K'});
-  for (const char* name : {"missing.seq", "junk.seq"}) {
-    for (ConversionHost* host : std::vector<ConversionHost*>{&m_host, nullptr}) {
-      OldSeqTranslator t(m_seq, m_reader, kMono8x16, host);
-      EXPECT_EQ(t.Open(PathOf(name)), 0);
-      EXPECT_TRUE(t.Stopped());
-      EXPECT_EQ(t.FrameCount(), 0u);
-      EXPECT_EQ(t.ReadFrame(1), 0);
-      EXPECT_EQ(t.TranslateFrame(t.OldLayout(), t.NewLayout(), t.OldRect(), t.NewRect()), 0);
-    }
+  for (const auto& [name, host] :
+       {std::pair<const char*, ConversionHost*>{"missing.seq", &m_host}, {"junk.seq", nullptr}}) {
+    OldSeqTranslator t(m_seq, m_reader, kMono8x16, host);
+    EXPECT_EQ(t.Open(PathOf(name)), 0);
+    EXPECT_TRUE(t.Stopped() && t.FrameCount() == 0 && !t.ReadFrame(1) &&
+                !t.TranslateFrame(t.OldLayout(), t.NewLayout(), t.OldRect(), t.NewRect()));
   }
-  EXPECT_EQ(m_host.messages, std::vector(2, Plain("Error encountered")));
-  SaveAndRead();
-  EXPECT_EQ(Types(), std::vector{kHdr});
-}
+  EXPECT_EQ(m_host.messages, std::vector{Plain("Error encountered")});
+  EXPECT_EQ(m_seq.FrameCount(), 1);
 
-TEST_F(OldSeqTranslatorTest, ReaderErrorsStopOnlyWhenAsked) {
+  // Reading past the end: told when asked to, stopping when asked to.
+  Reset();
   Run(kMono8x16, {{4}}, kMono8x16);  // leaves old.seq
-  for (const bool stopOnError : {true, false}) {
-    for (const bool show : {true, false}) {
-      m_host.messages.clear();
-      OldSeqTranslator t(m_seq, m_reader, kMono8x16, &m_host);
-      t.SetStopOnError(stopOnError), t.SetShowMessages(show);
-      ASSERT_EQ(t.Open(PathOf("old.seq")), 1);
-      EXPECT_EQ(t.ReadFrame(2), 0);
-      EXPECT_EQ(t.Stopped(), stopOnError);
-      EXPECT_EQ(m_host.messages,
-                std::vector(show ? 1 : 0, Plain("Error: Attempt made to read beyond end of file")));
-      EXPECT_EQ(t.ReadFrame(1), stopOnError ? 0 : 1);
-    }
+  for (const bool stop : {true, false}) {
+    m_host = {};
+    OldSeqTranslator t(m_seq, m_reader, kMono8x16, &m_host);
+    t.SetStopOnError(stop), t.SetShowMessages(!stop);
+    ASSERT_EQ(t.Open(PathOf("old.seq")), 1);
+    EXPECT_EQ(t.ReadFrame(2), 0);
+    EXPECT_EQ(t.Stopped(), stop);
+    EXPECT_EQ(m_host.messages,
+              std::vector(stop ? 0 : 1, Plain("Error: Attempt made to read beyond end of file")));
+    EXPECT_EQ(t.ReadFrame(1), stop ? 0 : 1);
   }
   // The reader loses its frame behind the translator's back: nothing is added,
   // and the next read fails in the reader.
-  m_host.messages.clear();
+  m_host = {};
   OldSeqTranslator t(m_seq, m_reader, kMono8x16, &m_host);
   ASSERT_EQ(t.Open(PathOf("old.seq")), 1);
   ASSERT_EQ(t.ReadFrame(1), 1);
@@ -389,7 +341,7 @@ TEST_F(OldSeqTranslatorTest, RefusedFramesAreReportedAndSkipped) {
   EXPECT_EQ(m_results, (std::vector{0, 0, 0}));
   EXPECT_EQ(m_host.messages, std::vector(3, Plain("Error inserting frame")));
 
-  m_host.messages.clear(), m_results.clear();
+  m_host = {}, m_results.clear();
   ASSERT_TRUE(OpenDestination(kMono8x16));
   while (m_seq.FrameCount() < 65534) ASSERT_GE(m_seq.AddFrame(pf::kFrameEnd, -1), 0);
   Run(kMono8x16, {{1}, {1}, {6}}, kMono8x16);

@@ -7,44 +7,24 @@
 namespace q9::convert {
 namespace {
 
-class WaitCursorTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SetWaitCursorHooks([this] { m_log += "+"; }, [this] { m_log += "-"; });
-  }
-  void TearDown() override { SetWaitCursorHooks({}, {}); }
-  std::string m_log;
-};
-
-TEST_F(WaitCursorTest, NestedGuardsPairEveryBeginWithAnEnd) {
+TEST(WaitCursorTest, GuardsPairEveryBeginWithTheEndTheyStartedWith) {
+  std::string log, other;
+  const auto hooks = [](std::string& to) {
+    SetWaitCursorHooks([&to] { to += "+"; }, [&to] { to += "-"; });
+  };
+  hooks(log);
   {
     WaitCursor outer;
-    EXPECT_EQ(m_log, "+");
-    {
-      WaitCursor inner;
-      EXPECT_EQ(m_log, "++");
-    }
-    EXPECT_EQ(m_log, "++-");
+    { WaitCursor inner; }
+    EXPECT_EQ(log, "++-");
+    hooks(other);  // the open guard still ends with the hook it began with
   }
-  EXPECT_EQ(m_log, "++--");
-}
-
-TEST_F(WaitCursorTest, GuardKeepsTheEndHookItStartedWith) {
-  std::string other;
-  {
-    WaitCursor guard;
-    SetWaitCursorHooks([&] { other += "+"; }, [&] { other += "-"; });
-  }
-  EXPECT_EQ(m_log, "+-");
+  EXPECT_EQ(log, "++--");
   EXPECT_EQ(other, "");
-}
-
-TEST_F(WaitCursorTest, WithoutBothHooksNothingHappens) {
+  SetWaitCursorHooks([&] { log += "+"; }, {});  // without both hooks nothing happens
+  { WaitCursor guard; }
   SetWaitCursorHooks({}, {});
-  { WaitCursor guard; }
-  SetWaitCursorHooks([this] { m_log += "+"; }, {});
-  { WaitCursor guard; }
-  EXPECT_EQ(m_log, "");
+  EXPECT_EQ(log, "++--");
 }
 
 }  // namespace
