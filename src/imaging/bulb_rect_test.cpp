@@ -16,6 +16,7 @@ using platform::BulbPixel;
 using platform::MakeBulbLayout;
 using platform::SetBulbPixel;
 using Bytes = std::vector<uint8_t>;
+namespace pf = platform;
 
 Bytes RandomBytes(size_t size, unsigned seed) {
   std::mt19937 random(seed);
@@ -42,73 +43,59 @@ Bytes Filled(const BulbLayout& layout, Value value) {
   return data;
 }
 
-TEST(BulbRectTest, CopyBulbRectCopiesExactlyTheRectangle) {
+// Copied: the same bulbs as written one by one, every other byte and bit,
+// padding included, as it was. Refused (1): nothing written.
+TEST(BulbRectTest, CopyBulbRectCopiesExactlyTheRectangleOrNothing) {
   const struct {
     uint32_t type;
     unsigned srcRows, srcColumns, dstRows, dstColumns;
     BulbRect dstRect;
     int srcColumn, srcRow;
+    bool copied;
   } cases[] = {
-      {platform::Q9_MONO1, 20, 40, 20, 40, {13, 2, 33, 9}, 3, 5},  // bits shift left
-      {platform::Q9_MONO1, 20, 40, 20, 40, {3, 2, 23, 9}, 13, 5},  // bits shift right
-      {platform::Q9_RGB4K, 9, 70, 11, 65, {7, 1, 57, 10}, 1, 0},   // many bytes, 12 planes
-      {platform::Q9_QUAD256, 6, 17, 6, 17, {0, 0, 17, 6}, 0, 0},   // whole buffer
-      {platform::Q9_TRI3, 5, 9, 5, 9, {8, 4, 9, 5}, 0, 0},         // one bulb
-      {platform::Q9_RGB16M, 3, 16, 3, 16, {5, 1, 5, 3}, 2, 0},     // empty width
-      {platform::Q9_RGB32KB, 5, 7, 4, 9, {2, 1, 9, 4}, 0, 2},      // packed, odd columns
+      {pf::Q9_MONO1, 20, 40, 20, 40, {13, 2, 33, 9}, 3, 5, true},  // bits shift left
+      {pf::Q9_MONO1, 20, 40, 20, 40, {3, 2, 23, 9}, 13, 5, true},  // bits shift right
+      {pf::Q9_RGB4K, 9, 70, 11, 65, {7, 1, 57, 10}, 1, 0, true},   // many bytes, 12 planes
+      {pf::Q9_QUAD256, 6, 17, 6, 17, {0, 0, 17, 6}, 0, 0, true},   // whole buffer
+      {pf::Q9_TRI3, 5, 9, 5, 9, {8, 4, 9, 5}, 0, 0, true},         // one bulb
+      {pf::Q9_RGB16M, 3, 16, 3, 16, {5, 1, 5, 3}, 2, 0, true},     // empty width
+      {pf::Q9_RGB32KB, 5, 7, 4, 9, {2, 1, 9, 4}, 0, 2, true},      // packed, odd columns
+      {pf::Q9_MONO16, 8, 20, 8, 20, {17, 0, 21, 4}, 0, 0, false},  // past the destination
+      {pf::Q9_MONO16, 8, 20, 8, 20, {0, 5, 4, 9}, 0, 0, false},
+      {pf::Q9_MONO16, 8, 20, 8, 20, {-1, 0, 3, 4}, 0, 0, false},
+      {pf::Q9_MONO16, 8, 20, 8, 20, {0, 0, 4, 4}, 17, 0, false},  // past the source
+      {pf::Q9_MONO16, 8, 20, 8, 20, {0, 0, 4, 4}, 0, 5, false},
+      {pf::Q9_MONO16, 8, 20, 8, 20, {0, 0, 4, 4}, 0, -1, false},
+      {pf::Q9_MONO16, 8, 20, 8, 20, {4, 0, 0, 4}, 0, 0, false},        // inverted
+      {pf::Q9_MONO16, 8, 20, 8, 20, {0, 0, INT_MAX, 4}, 0, 0, false},  // huge
   };
   unsigned seed = 1;
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type << " rect " << c.dstRect.left << ","
+                                    << c.dstRect.top << " from " << c.srcColumn << "," << c.srcRow);
     const BulbLayout src = MakeBulbLayout(c.srcRows, c.srcColumns, c.type);
     const BulbLayout dst = MakeBulbLayout(c.dstRows, c.dstColumns, c.type);
     const Bytes source = RandomBytes(src.totalSize, seed++);
-    Bytes buffer = RandomBytes(dst.totalSize, seed++);
-    // Expected: the same bulbs written one by one; every other byte and bit,
-    // padding included, stays as it was.
-    Bytes expected = buffer;
-    for (int y = 0; y < c.dstRect.Height(); ++y)
+    Bytes buffer = RandomBytes(dst.totalSize, seed++), expected = buffer;
+    for (int y = 0; c.copied && y < c.dstRect.Height(); ++y)
       for (int x = 0; x < c.dstRect.Width(); ++x)
         SetBulbPixel(dst, unsigned(c.dstRect.top + y), unsigned(c.dstRect.left + x),
                      expected.data(),
                      At(src, source, unsigned(c.srcRow + y), unsigned(c.srcColumn + x)));
-    ASSERT_EQ(
-        CopyBulbRect(src, dst, c.dstRect, buffer.data(), source.data(), c.srcColumn, c.srcRow), 0);
-    EXPECT_EQ(buffer, expected) << "type " << c.type << " rect " << c.dstRect.left << ","
-                                << c.dstRect.top;
-  }
-}
-
-TEST(BulbRectTest, CopyBulbRectRefusesAndTouchesNothing) {
-  const BulbLayout mono = MakeBulbLayout(8, 20, platform::Q9_MONO16);
-  const BulbLayout other = MakeBulbLayout(8, 20, platform::Q9_TRI256);
-  const struct {
-    const char* name;
-    BulbLayout dst;
-    BulbRect rect;
-    int srcColumn, srcRow;
-  } cases[] = {
-      {"different types", other, {0, 0, 4, 4}, 0, 0},
-      {"past the destination's right", mono, {17, 0, 21, 4}, 0, 0},
-      {"past the destination's bottom", mono, {0, 5, 4, 9}, 0, 0},
-      {"negative destination", mono, {-1, 0, 3, 4}, 0, 0},
-      {"past the source's right", mono, {0, 0, 4, 4}, 17, 0},
-      {"past the source's bottom", mono, {0, 0, 4, 4}, 0, 5},
-      {"negative source", mono, {0, 0, 4, 4}, 0, -1},
-      {"inverted", mono, {4, 0, 0, 4}, 0, 0},
-      {"huge", mono, {0, 0, INT_MAX, 4}, 0, 0},
-  };
-  const Bytes source = RandomBytes(mono.totalSize, 7);
-  for (const auto& c : cases) {
-    Bytes buffer(c.dst.totalSize, 0x3C);
     EXPECT_EQ(
-        CopyBulbRect(mono, c.dst, c.rect, buffer.data(), source.data(), c.srcColumn, c.srcRow), 1)
-        << c.name;
-    EXPECT_EQ(buffer, Bytes(c.dst.totalSize, 0x3C)) << c.name;
+        CopyBulbRect(src, dst, c.dstRect, buffer.data(), source.data(), c.srcColumn, c.srcRow),
+        c.copied ? 0 : 1);
+    EXPECT_EQ(buffer, expected);
   }
+  const BulbLayout mono = MakeBulbLayout(8, 20, pf::Q9_MONO16);
+  const BulbLayout other = MakeBulbLayout(8, 20, pf::Q9_TRI256);
+  Bytes buffer(other.totalSize, 0x3C);
+  EXPECT_EQ(CopyBulbRect(mono, other, {0, 0, 4, 4}, buffer.data(), buffer.data(), 0, 0), 1);
+  EXPECT_EQ(buffer, Bytes(other.totalSize, 0x3C));
 }
 
 TEST(BulbRectTest, ScaleBulbRectSamplesNearestAndRunsOnePast) {
-  const BulbLayout src = MakeBulbLayout(3, 3, platform::Q9_MONO16);
+  const BulbLayout src = MakeBulbLayout(3, 3, pf::Q9_MONO16);
   const Bytes source = Filled(src, [](unsigned row, unsigned column) { return row * 4 + column; });
   const struct {
     const char* name;
@@ -128,7 +115,7 @@ TEST(BulbRectTest, ScaleBulbRectSamplesNearestAndRunsOnePast) {
       {"empty", {1, 1, 3, 3}, {0, 0, 0, 0}, 0, [](int) { return 1; }},
   };
   for (const auto& c : cases) {
-    const BulbLayout dst = MakeBulbLayout(7, 7, platform::Q9_MONO16);
+    const BulbLayout dst = MakeBulbLayout(7, 7, pf::Q9_MONO16);
     Bytes buffer(dst.totalSize, 0);
     ScaleBulbRect(source.data(), c.srcRect, src, buffer.data(), c.dstRect, dst, false);
     for (int k = 0; k < 7; ++k)
@@ -139,60 +126,52 @@ TEST(BulbRectTest, ScaleBulbRectSamplesNearestAndRunsOnePast) {
             << c.name << " at " << k << "," << j;
       }
   }
-}
-
-TEST(BulbRectTest, ScaleBulbRectWithQuadFlagMovesWholeQuads) {
-  // 4 x 4 Quad256 source, each bulb's level (row + column) % 4 in its place's
-  // channel; the destination rectangle 5 x 5 has its bounds made even (0..4).
-  const BulbLayout src = MakeBulbLayout(4, 4, platform::Q9_QUAD256);
-  const Bytes source =
-      Filled(src, [](unsigned row, unsigned column) { return (row + column) % 4; });
-  const BulbLayout dst = MakeBulbLayout(8, 8, platform::Q9_QUAD256);
-  Bytes buffer(dst.totalSize, 0);
-  ScaleBulbRect(source.data(), {0, 0, 4, 4}, src, buffer.data(), {0, 0, 5, 5}, dst, true);
-  for (unsigned k = 0; k < 8; ++k)
-    for (unsigned j = 0; j < 8; ++j) {
-      BulbPixel expected;
-      if (k < 6 && j < 6) {  // quads at 0, 2, 4 written as whole quads
-        // Quad origin k & ~1 samples source row ((k & ~1) * 4 / 5) & ~1.
-        const unsigned row = (((k & ~1u) * 4 / 5) & ~1u) + (k & 1);
-        const unsigned column = (((j & ~1u) * 4 / 5) & ~1u) + (j & 1);
-        expected = At(src, source, row, column);
-      }
-      ASSERT_EQ(At(dst, buffer, k, j), expected) << k << "," << j;
-    }
-}
-
-TEST(BulbRectTest, ScaleBulbRectSpreadsQuadLevelsWithoutTheFlag) {
-  // One source quad: red 1, green 2, blue 3, extra 1 (Quad256).
-  const BulbLayout src = MakeBulbLayout(2, 2, platform::Q9_QUAD256);
-  const uint8_t levels[2][2] = {{1, 3}, {2, 1}};  // [row][column]
-  const Bytes source =
-      Filled(src, [&](unsigned row, unsigned column) { return levels[row][column]; });
-  // Shifted by one column: every destination bulb stands for another channel
-  // than its source bulb, and still shows that bulb's level.
-  const BulbLayout dst = MakeBulbLayout(2, 3, platform::Q9_QUAD256);
-  Bytes buffer(dst.totalSize, 0);
-  ScaleBulbRect(source.data(), {0, 0, 2, 2}, src, buffer.data(), {0, 0, 3, 2}, dst, false);
-  for (unsigned k = 0; k < 2; ++k)
-    for (unsigned j = 0; j < 3; ++j) {
-      const BulbPixel p = At(dst, buffer, k, j);
-      EXPECT_EQ(std::max({p.red, p.green, p.blue, p.extra}), levels[k][j * 2 / 3]) << k << j;
-    }
-}
-
-TEST(BulbRectTest, ScaleBulbRectSurvivesWildRectangles) {
-  const BulbLayout layout = MakeBulbLayout(4, 4, platform::Q9_MONO4);
-  const Bytes source = RandomBytes(layout.totalSize, 3);
+  // Wild rectangles write nothing outside the destination.
+  const BulbLayout layout = MakeBulbLayout(4, 4, pf::Q9_MONO4);
+  const Bytes wildSource = RandomBytes(layout.totalSize, 3);
   const BulbRect rects[] = {{0, 0, INT_MAX, INT_MAX}, {-5, -5, 2, 2},           {3, 3, 0, 0},
                             {INT_MIN, 0, INT_MAX, 1}, {0, INT_MIN, 1, INT_MAX}, {2, 2, 2, 2}};
   for (const BulbRect& s : rects)
     for (const BulbRect& d : rects)
       for (bool quad : {false, true}) {
         Bytes buffer(layout.totalSize + 8, 0);
-        ScaleBulbRect(source.data(), s, layout, buffer.data(), d, layout, quad);
-        for (size_t i = layout.totalSize; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0);
+        ScaleBulbRect(wildSource.data(), s, layout, buffer.data(), d, layout, quad);
+        ASSERT_EQ(Bytes(buffer.begin() + long(layout.totalSize), buffer.end()), Bytes(8, 0));
       }
+}
+
+// A 4 x 4 Quad256 source, each bulb's level in its place's channel. With the
+// quad flag whole quads move; without it each bulb's level spreads to every
+// channel, so that it shows on a bulb of any place.
+TEST(BulbRectTest, ScaleBulbRectMovesWholeQuadsOrSpreadsTheirLevels) {
+  const BulbLayout src = MakeBulbLayout(4, 4, pf::Q9_QUAD256);
+  const Bytes source =
+      Filled(src, [](unsigned row, unsigned column) { return 1 + (row + column) % 3; });
+  // With the flag, onto 8 x 8: the destination rectangle 5 x 5 has its bounds
+  // made even (0..4); quad origin k & ~1 samples source row ((k & ~1) * 4 / 5) & ~1.
+  const BulbLayout dst = MakeBulbLayout(8, 8, pf::Q9_QUAD256);
+  Bytes buffer(dst.totalSize, 0);
+  ScaleBulbRect(source.data(), {0, 0, 4, 4}, src, buffer.data(), {0, 0, 5, 5}, dst, true);
+  for (unsigned k = 0; k < 8; ++k)
+    for (unsigned j = 0; j < 8; ++j) {
+      BulbPixel expected;
+      if (k < 6 && j < 6) {  // quads at 0, 2, 4 written as whole quads
+        const unsigned row = (((k & ~1u) * 4 / 5) & ~1u) + (k & 1);
+        const unsigned column = (((j & ~1u) * 4 / 5) & ~1u) + (j & 1);
+        expected = At(src, source, row, column);
+      }
+      ASSERT_EQ(At(dst, buffer, k, j), expected) << k << "," << j;
+    }
+  // Without it, onto 4 x 6: bulbs that stand for another channel than their
+  // source bulb still show its level.
+  const BulbLayout wide = MakeBulbLayout(4, 6, pf::Q9_QUAD256);
+  Bytes spread(wide.totalSize, 0);
+  ScaleBulbRect(source.data(), {0, 0, 4, 4}, src, spread.data(), {0, 0, 6, 4}, wide, false);
+  for (unsigned k = 0; k < 4; ++k)
+    for (unsigned j = 0; j < 6; ++j) {
+      const BulbPixel p = At(wide, spread, k, j);
+      EXPECT_EQ(std::max({p.red, p.green, p.blue, p.extra}), 1 + (k + j * 4 / 6) % 3) << k << j;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "platform/imaging/imaging_library.h"
 #include "platform/imaging/test_pictures.h"
@@ -9,15 +8,10 @@
 namespace q9::platform {
 namespace {
 
-Bitmap Random(int w, int h, unsigned seed) {
-  std::mt19937 random(seed);
-  Bitmap b = Bitmap::Create(w, h, 24);
-  for (int y = 0; y < h; ++y) {
-    uint8_t* row = b.MutableRow(y);
-    for (int i = 0; i < 3 * w; ++i) row[i] = uint8_t(random());
-  }
-  return b;
-}
+using test::At;
+using test::Rgb;
+using test::SameBitmap;
+using test::Uniform;
 
 // Exact weights of one axis: the area of each source pixel under output
 // pixel i when shrinking, the two neighbours of its centre when growing.
@@ -53,7 +47,7 @@ int WorstError(const Bitmap& src, const Bitmap& fitted) {
           sum[0] += w * c.red, sum[1] += w * c.green, sum[2] += w * c.blue;
         }
       }
-      const test::Rgb got = test::At(fitted, x, y);
+      const Rgb got = At(fitted, x, y);
       const int got3[3] = {got.r, got.g, got.b};
       for (int c = 0; c < 3; ++c)
         worst = std::max(worst, int(std::abs(got3[c] - std::lround(sum[c]))));
@@ -62,35 +56,41 @@ int WorstError(const Bitmap& src, const Bitmap& fitted) {
   return worst;
 }
 
-TEST(FitBitmap, WithinOneLevelOfTheExactFit) {
+// Area averaging when shrinking, bilinear when growing: within one level of
+// the exact fit; a uniform picture stays exactly uniform.
+TEST(FitBitmap, WithinOneLevelOfTheExactFitUniformStaysUniform) {
   const struct {
     int fromW, fromH, toW, toH;
   } cases[] = {
       {640, 480, 192, 64},  // a video frame onto a sign: split over two threads
       {97, 61, 13, 7},      // uneven windows
       {300, 2, 3, 1},       // a hundred pixels to one
+      {640, 480, 1, 1},     // the whole picture to one
       {5, 3, 17, 11},       // growing
+      {1, 1, 5, 5},         // growing a single pixel
       {40, 9, 7, 30},       // shrinking one way, growing the other
       {23, 19, 23, 4},      // one axis kept
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message()
                  << c.fromW << "x" << c.fromH << " -> " << c.toW << "x" << c.toH);
-    const Bitmap src = Random(c.fromW, c.fromH, unsigned(c.fromW));
+    const Bitmap src = test::Noise(c.fromW, c.fromH, unsigned(c.fromW));
     Bitmap fitted;
     ASSERT_EQ(FitBitmap(src, fitted, c.toW, c.toH), kImagingSuccess);
-    ASSERT_EQ(fitted.Width(), c.toW);
-    ASSERT_EQ(fitted.Height(), c.toH);
+    ASSERT_EQ(std::pair(fitted.Width(), fitted.Height()), std::pair(c.toW, c.toH));
     EXPECT_LE(WorstError(src, fitted), 1);
     Bitmap inPlace = src;
     ASSERT_EQ(FitBitmap(inPlace, c.toW, c.toH), kImagingSuccess);
-    EXPECT_TRUE(test::SamePixels(inPlace, fitted));
+    EXPECT_TRUE(SameBitmap(inPlace, fitted));
+
+    Bitmap uniform = Uniform(c.fromW, c.fromH, {201, 37, 128});
+    ASSERT_EQ(FitBitmap(uniform, c.toW, c.toH), kImagingSuccess);
+    EXPECT_TRUE(SameBitmap(uniform, Uniform(c.toW, c.toH, {201, 37, 128})));
   }
 }
 
 TEST(FitBitmap, IntoKeepsTheDestinationStorage) {
-  const Bitmap a = Random(64, 48, 1);
-  const Bitmap b = Random(64, 48, 2);
+  const Bitmap a = test::Noise(64, 48, 1), b = test::Noise(64, 48, 2);
   Bitmap out;
   ASSERT_EQ(FitBitmap(a, out, 16, 8), kImagingSuccess);
   const uint8_t* storage = out.Bits();
@@ -98,17 +98,37 @@ TEST(FitBitmap, IntoKeepsTheDestinationStorage) {
   EXPECT_EQ(out.Bits(), storage);
   Bitmap fromB = b;
   ASSERT_EQ(FitBitmap(fromB, 16, 8), kImagingSuccess);
-  EXPECT_TRUE(test::SamePixels(out, fromB));
+  EXPECT_TRUE(SameBitmap(out, fromB));
   // A shared destination is not written through.
   const Bitmap shared = out;
   ASSERT_EQ(FitBitmap(a, out, 16, 8), kImagingSuccess);
-  EXPECT_TRUE(test::SamePixels(shared, fromB));
+  EXPECT_TRUE(SameBitmap(shared, fromB));
   // Refused: the destination stays.
   EXPECT_EQ(FitBitmap(a, out, 0, 8), kImagingFailure);
   EXPECT_EQ(FitBitmap(Bitmap(), out, 16, 8), kImagingFailure);
-  EXPECT_EQ(FitBitmap(a, out, 10000, 10000), kImagingFailure);
+  EXPECT_EQ(FitBitmap(a, out, 10000, 10000), kImagingFailure);  // beyond the pixel budget
   EXPECT_EQ(out.Width(), 16);
   EXPECT_TRUE(out.HasData());
+}
+
+TEST(ResizeBitmap, NearestKeepsDepthAndPaletteBadSizesFail) {
+  Bitmap b = Bitmap::Create(2, 1, 8);
+  b.SetPixelValue(1, 0, 200);
+  ASSERT_EQ(ResizeBitmap(b, 4, 2, kResizeNearest), kImagingSuccess);
+  EXPECT_EQ(b.BitsPerPixel(), 8);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(b.PixelValue(x, y), x < 2 ? 0u : 200u);
+  Bitmap smooth = Bitmap::Create(2, 1, 8);
+  ASSERT_EQ(ResizeBitmap(smooth, 3, 3, kResizeSmooth), kImagingSuccess);
+  EXPECT_EQ(smooth.BitsPerPixel(), 24);
+
+  Bitmap kept = Uniform(4, 4, {9, 9, 9});
+  EXPECT_EQ(ResizeBitmap(kept, 0, 4, 0), kImagingFailure);
+  EXPECT_EQ(ResizeBitmap(kept, 4, 4, 7), kImagingFailure);
+  EXPECT_EQ(FitBitmap(kept, 10000, 10000), kImagingFailure);
+  EXPECT_TRUE(SameBitmap(kept, Uniform(4, 4, {9, 9, 9})));
+  Bitmap empty;
+  EXPECT_EQ(FitBitmap(empty, 2, 2), kImagingFailure);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <random>
 
 #include "platform/imaging/bitmap.h"
 
@@ -33,6 +35,13 @@ inline Bitmap Uniform(int w, int h, Rgb c) {
   return MakePicture(w, h, [c](int, int) { return c; });
 }
 
+// Random colours with channels in lo..hi, the same for the same seed.
+inline Bitmap Noise(int w, int h, unsigned seed, int lo = 0, int hi = 255) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> v(lo, hi);
+  return MakePicture(w, h, [&](int, int) { return Rgb{v(random), v(random), v(random)}; });
+}
+
 inline Rgb At(const Bitmap& b, int x, int y) {
   const RgbQuad q = b.PixelColour(x, y);
   return Rgb{q.red, q.green, q.blue};
@@ -50,6 +59,13 @@ inline bool SamePixels(const Bitmap& a, const Bitmap& b) {
     for (int x = 0; x < a.Width(); ++x)
       if (!(At(a, x, y) == At(b, x, y))) return false;
   return true;
+}
+
+// True when size, depth, palette and every byte of the bits agree.
+inline bool SameBitmap(const Bitmap& a, const Bitmap& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         a.BitsPerPixel() == b.BitsPerPixel() && a.Palette() == b.Palette() &&
+         a.ImageSize() == b.ImageSize() && std::equal(a.Bits(), a.Bits() + a.ImageSize(), b.Bits());
 }
 
 }  // namespace q9::platform::test
