@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "platform/signlib/byte_io.h"
 
 namespace q9::platform {
 namespace {
 
-// Builders of RIFF chunks for the cases below.
-std::vector<uint8_t> Chunk(const char* id, const std::vector<uint8_t>& data) {
+using Bytes = std::vector<uint8_t>;
+
+Bytes Chunk(const char* id, const Bytes& data) {
   ByteWriter w;
   w.Bytes({reinterpret_cast<const uint8_t*>(id), 4});
   w.U32(uint32_t(data.size()));
@@ -19,164 +21,98 @@ std::vector<uint8_t> Chunk(const char* id, const std::vector<uint8_t>& data) {
   return w.Take();
 }
 
-std::vector<uint8_t> List(const char* type, const std::vector<std::vector<uint8_t>>& chunks) {
-  std::vector<uint8_t> body(type, type + 4);
+// A list or RIFF form: its type, then the chunks.
+Bytes List(const char* type, const std::vector<Bytes>& chunks, const char* id = "LIST") {
+  Bytes body(type, type + 4);
   for (const auto& c : chunks) body.insert(body.end(), c.begin(), c.end());
-  return Chunk("LIST", body);
+  return Chunk(id, body);
 }
 
-std::vector<uint8_t> Strh(const char* type, uint32_t scale, uint32_t rate, uint32_t start,
-                          uint32_t length, uint32_t sampleSize = 0, size_t size = 56) {
+// An AVI file whose header list holds these chunks.
+Bytes Avi(const std::vector<Bytes>& hdrl) {
+  return List("AVI ", {List("hdrl", hdrl), List("movi", {Chunk("00dc", {1, 2, 3, 4})})}, "RIFF");
+}
+
+// A 'strh' chunk cut to size bytes.
+Bytes Strh(const char* type, uint32_t scale, uint32_t rate, uint32_t start, uint32_t length,
+           uint32_t sampleSize = 0, size_t size = 56) {
   ByteWriter w;
   w.Bytes({reinterpret_cast<const uint8_t*>(type), 4});
   w.Zeros(16);
-  w.U32(scale);
-  w.U32(rate);
-  w.U32(start);
-  w.U32(length);
-  w.Zeros(8);
-  w.U32(sampleSize);
-  w.Zeros(8);
-  std::vector<uint8_t> data = w.Take();
+  for (uint32_t v : {scale, rate, start, length, 0u, 0u, sampleSize, 0u, 0u}) w.U32(v);
+  Bytes data = w.Take();
   data.resize(size);
   return Chunk("strh", data);
 }
 
-std::vector<uint8_t> Strf(size_t size) {
-  return Chunk("strf", std::vector<uint8_t>(size, 7));
+Bytes Strl(const Bytes& strh, int formatSize = -1) {
+  return formatSize < 0 ? List("strl", {strh})
+                        : List("strl", {strh, Chunk("strf", Bytes(size_t(formatSize), 7))});
 }
 
-std::vector<uint8_t> Body(const std::vector<std::vector<uint8_t>>& chunks) {
-  std::vector<uint8_t> body;
-  for (const auto& c : chunks) body.insert(body.end(), c.begin(), c.end());
-  return body;
+// The bytes with a 32-bit value stored at an offset, from the end when negative.
+Bytes With(Bytes b, std::ptrdiff_t at, uint32_t value) {
+  StoreU32(&b[at < 0 ? size_t(std::ptrdiff_t(b.size()) + at) : size_t(at)], value);
+  return b;
 }
 
-constexpr uint32_t kVids = FourCcOf("vids");
-constexpr uint32_t kAuds = FourCcOf("auds");
+using Fields = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t>;
 
-struct ParseCase {
-  const char* name;
-  std::vector<uint8_t> body;
-  std::vector<AviStreamHeader> want;
-};
-
-std::vector<ParseCase> ParseCases() {
-  const auto avih = Chunk("avih", std::vector<uint8_t>(56, 0));
-  return {
+TEST(AviStreamHeaderTest, ReadsTheStreamHeadersOfAFile) {
+  constexpr uint32_t kVids = FourCcOf("vids");
+  constexpr uint32_t kAuds = FourCcOf("auds");
+  const Bytes video = Strl(Strh("vids", 1, 25, 3, 10), 40);
+  const Fields videoFields = {kVids, 1, 25, 3, 10, 0, 40};
+  const Bytes plain = Avi({video});
+  Bytes nested = video;
+  for (int i = 0; i < 100; ++i) nested = List("strl", {nested});
+  const struct {
+    const char* name;
+    Bytes file;
+    std::vector<Fields> want;
+  } cases[] = {
       {"video_and_audio",
-       Body({avih, List("strl", {Strh("vids", 1001, 30000, 5, 10), Strf(40)}),
-             List("strl", {Strh("auds", 1, 8000, 0, 16000, 2), Strf(18)})}),
+       Avi({Chunk("avih", Bytes(56, 0)), Strl(Strh("vids", 1001, 30000, 5, 10), 40),
+            Strl(Strh("auds", 1, 8000, 0, 16000, 2), 18)}),
        {{kVids, 1001, 30000, 5, 10, 0, 40}, {kAuds, 1, 8000, 0, 16000, 2, 18}}},
       // A padding stream makes no stream, and its format is not taken for
       // the stream before it.
-      {"pads_skipped",
-       Body({List("strl", {Strh("vids", 1, 25, 0, 3), Strf(40)}),
-             List("strl", {Strh("pads", 1, 1, 0, 0), Strf(11)})}),
-       {{kVids, 1, 25, 0, 3, 0, 40}}},
-      {"empty_format",
-       Body({List("strl", {Strh("auds", 1, 8000, 0, 9), Strf(0)})}),
-       {{kAuds, 1, 8000, 0, 9, 0, 0}}},
-      {"no_format",
-       Body({List("strl", {Strh("vids", 1, 25, 0, 3)})}),
-       {{kVids, 1, 25, 0, 3, 0, 0}}},
+      {"pads_skipped", Avi({video, Strl(Strh("pads", 1, 1, 0, 0), 11)}), {videoFields}},
+      {"empty_format", Avi({Strl(Strh("auds", 1, 8000, 0, 9), 0)}), {{kAuds, 1, 8000, 0, 9, 0, 0}}},
+      {"no_format", Avi({Strl(Strh("vids", 1, 25, 0, 3))}), {{kVids, 1, 25, 0, 3, 0, 0}}},
       // A short header keeps the fields it has.
-      {"short_strh",
-       Body({List("strl", {Strh("vids", 2, 50, 7, 9, 0, 32)})}),
-       {{kVids, 2, 50, 7, 0, 0, 0}}},
+      {"short_strh", Avi({Strl(Strh("vids", 2, 50, 7, 9, 0, 32))}), {{kVids, 2, 50, 7, 0, 0, 0}}},
       // Odd-sized chunks are padded to even sizes.
       {"odd_chunk_padding",
-       Body({Chunk("JUNK", {1, 2, 3}), List("strl", {Strh("vids", 1, 25, 0, 3), Strf(41)}),
-             List("strl", {Strh("auds", 1, 100, 0, 1), Strf(20)})}),
+       Avi({Chunk("JUNK", {1, 2, 3}), Strl(Strh("vids", 1, 25, 0, 3), 41),
+            Strl(Strh("auds", 1, 100, 0, 1), 20)}),
        {{kVids, 1, 25, 0, 3, 0, 41}, {kAuds, 1, 100, 0, 1, 0, 20}}},
-      // A chunk longer than the list ends the walk after what it holds.
-      {"cut_short",
-       [] {
-         auto b = Body({List("strl", {Strh("vids", 1, 25, 0, 3)}), Chunk("JUNK", {1, 2})});
-         StoreU32(&b[b.size() - 6], 1000);
-         return b;
-       }(),
-       {{kVids, 1, 25, 0, 3, 0, 0}}},
-      {"empty", {}, {}},
-      {"garbage", std::vector<uint8_t>(7, 0xFF), {}},
-  };
-}
-
-TEST(AviStreamHeaderTest, ParsesTheHeaderList) {
-  for (const ParseCase& c : ParseCases()) {
-    SCOPED_TRACE(c.name);
-    const std::vector<AviStreamHeader> got = ParseAviHeaderList(c.body);
-    ASSERT_EQ(got.size(), c.want.size());
-    for (size_t i = 0; i < got.size(); ++i) {
-      EXPECT_EQ(got[i].type, c.want[i].type);
-      EXPECT_EQ(got[i].scale, c.want[i].scale);
-      EXPECT_EQ(got[i].rate, c.want[i].rate);
-      EXPECT_EQ(got[i].start, c.want[i].start);
-      EXPECT_EQ(got[i].length, c.want[i].length);
-      EXPECT_EQ(got[i].sampleSize, c.want[i].sampleSize);
-      EXPECT_EQ(got[i].formatSize, c.want[i].formatSize);
-    }
-  }
-}
-
-// Deeply nested lists are not followed without end.
-TEST(AviStreamHeaderTest, NestingIsBounded) {
-  std::vector<uint8_t> body = List("strl", {Strh("vids", 1, 25, 0, 3)});
-  for (int i = 0; i < 100; ++i) body = List("strl", {body});
-  EXPECT_TRUE(ParseAviHeaderList(body).empty());
-}
-
-AviReadAt Reader(const std::vector<uint8_t>& file) {
-  return [&file](uint64_t offset, size_t size) {
-    if (offset >= file.size()) return std::vector<uint8_t>{};
-    const size_t n = std::min<uint64_t>(size, file.size() - offset);
-    return std::vector<uint8_t>(file.begin() + std::ptrdiff_t(offset),
-                                file.begin() + std::ptrdiff_t(offset + n));
-  };
-}
-
-std::vector<uint8_t> Riff(const char* form, const std::vector<std::vector<uint8_t>>& chunks) {
-  std::vector<uint8_t> body(form, form + 4);
-  for (const auto& c : chunks) body.insert(body.end(), c.begin(), c.end());
-  return Chunk("RIFF", body);
-}
-
-TEST(AviStreamHeaderTest, FindsTheHeaderListInAFile) {
-  const auto hdrl = List("hdrl", {List("strl", {Strh("vids", 1, 25, 3, 10), Strf(40)})});
-  const auto movi = List("movi", {Chunk("00dc", {1, 2, 3, 4})});
-  struct {
-    const char* name;
-    std::vector<uint8_t> file;
-    size_t streams;
-  } cases[] = {
-      {"plain", Riff("AVI ", {hdrl, movi}), 1},
-      {"junk_first", Riff("AVI ", {Chunk("JUNK", std::vector<uint8_t>(33, 0)), hdrl, movi}), 1},
-      {"movi_first", Riff("AVI ", {movi, hdrl}), 0},
-      {"not_avi", Riff("WAVE", {hdrl}), 0},
-      {"truncated_list",
-       [&] {
-         auto f = Riff("AVI ", {hdrl});
-         f.resize(f.size() - 20);
-         return f;
-       }(),
-       1},
-      {"huge_list",
-       [&] {
-         auto f = Riff("AVI ", {hdrl});
-         StoreU32(&f[16], 0x7FFFFFF0);
-         return f;
-       }(),
-       0},
-      {"too_short", {'R', 'I', 'F', 'F'}, 0},
+      // A chunk longer than its list ends the walk after what it holds.
+      {"cut_short", With(Avi({video, Chunk("JUNK", {1, 2})}), -30, 1000), {videoFields}},
+      // Deeply nested lists are not followed without end.
+      {"nested", Avi({nested}), {}},
+      {"junk_first",
+       List("AVI ", {Chunk("JUNK", Bytes(33, 0)), List("hdrl", {video})}, "RIFF"),
+       {videoFields}},
+      {"movi_first", List("AVI ", {List("movi", {}), List("hdrl", {video})}, "RIFF"), {}},
+      {"not_avi", List("WAVE", {List("hdrl", {video})}, "RIFF"), {}},
+      {"truncated_file", Bytes(plain.begin(), plain.end() - 40), {videoFields}},
+      {"huge_list", With(plain, 16, 0x7FFFFFF0), {}},
+      {"too_short", {'R', 'I', 'F', 'F'}, {}},
+      {"garbage", Bytes(70, 0xFF), {}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::vector<AviStreamHeader> got = ReadAviStreamHeaders(Reader(c.file));
-    ASSERT_EQ(got.size(), c.streams);
-    if (c.streams == 1) {
-      EXPECT_EQ(got[0].start, 3u);
-      EXPECT_EQ(got[0].length, 10u);
-    }
+    const std::vector<AviStreamHeader> got =
+        ReadAviStreamHeaders([&c](uint64_t offset, size_t size) {
+          const size_t from = std::min<uint64_t>(offset, c.file.size());
+          const size_t n = std::min(size, c.file.size() - from);
+          return Bytes(c.file.begin() + std::ptrdiff_t(from),
+                       c.file.begin() + std::ptrdiff_t(from + n));
+        });
+    std::vector<Fields> fields;
+    for (const auto& h : got)
+      fields.emplace_back(h.type, h.scale, h.rate, h.start, h.length, h.sampleSize, h.formatSize);
+    EXPECT_EQ(fields, c.want) << c.name;
   }
 }
 

@@ -14,7 +14,6 @@
 #include "platform/signlib/byte_io.h"
 
 namespace q9::platform::test {
-
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
@@ -54,81 +53,45 @@ int ColourIndex(const Bitmap& frame) {
   return int(std::lround(red / 8.0));
 }
 
-namespace {
-
-class Clips {
- public:
-  static Clips& Get() {
-    static Clips clips;
-    return clips;
-  }
-
-  std::string Scratch(const std::string& name) const { return m_dir.File(name); }
-
-  std::string Path(const std::string& name) {
-    const auto made = m_made.find(name);
-    if (made != m_made.end()) return made->second;
-    const std::string path = m_dir.File(name);
-    const bool ok = Make(name, path);
-    return m_made[name] = ok ? path : "";
-  }
-
- private:
-  bool Make(const std::string& name, const std::string& path) {
-    const std::string colours10 = ColourCountInput("64x48", "25", 10);
-    const std::string colours30 = ColourCountInput("64x48", "25", 30);
-    const std::string h264BFrames =
-        " -c:v libx264 -g 6 -bf 2 -x264-params scenecut=0:b-adapt=0 -pix_fmt yuv420p";
-    const std::string testsrc = "-f lavfi -i testsrc=s=64x48:r=25 -frames:v 10";
-    const std::map<std::string, std::string> recipes = {
-        {"mjpeg25.avi", colours10 + " -c:v mjpeg -q:v 2"},
-        {"mjpeg2997.avi", ColourCountInput("64x48", "30000/1001", 10) + " -c:v mjpeg -q:v 2"},
-        // Input frame 4 moves one frame later: the AVI muxer writes an empty
-        // chunk for the gap at time stamp 4.
-        {"drop.avi", colours10 + " -vf \"setpts='(N+gte(N,4))/(25*TB)'\" -fps_mode passthrough" +
-                         " -c:v mjpeg -q:v 2"},
-        {"mjpeg2997.mkv", ColourCountInput("64x48", "30000/1001", 10) + " -c:v mjpeg -q:v 2"},
-        {"h264.mp4", colours30 + " -c:v libx264 -g 5 -bf 2 -pix_fmt yuv420p"},
-        // Large enough for threaded decoding.
-        {"h264hd.mp4",
-         ColourCountInput("1280x720", "25", 12) + " -c:v libx264 -g 4 -bf 2 -pix_fmt yuv420p"},
-        {"mpeg4.mkv", colours30 + " -c:v mpeg4 -g 6 -bf 2 -q:v 2"},
-        {"bframes.avi", colours30 + " -c:v mpeg4 -g 6 -bf 2 -q:v 2"},
-        // x264 only makes B-frames of these flat pictures when it may not
-        // choose otherwise.
-        {"h264b.avi", colours30 + h264BFrames},
-        {"h264b.mp4", colours30 + h264BFrames},
-        {"bgr24.avi", testsrc + " -c:v rawvideo -pix_fmt bgr24"},
-        {"pal8.avi", testsrc + " -c:v rawvideo -pix_fmt pal8"},
-        {"odd.avi", "-f lavfi -i testsrc=s=63x47:r=25 -frames:v 4 -c:v rawvideo -pix_fmt bgr24"},
-    };
-    if (name == "start5.avi") {
-      // ffmpeg's muxer writes stream start 0, so the header is patched.
-      const std::string source = Path("mjpeg25.avi");
-      if (source.empty()) return false;
-      std::vector<uint8_t> avi = ReadBytes(source);
-      if (!PatchStrh(avi, "vids", kStrhStart, 5)) return false;
-      WriteBytes(path, avi);
-      return true;
-    }
-    const auto recipe = recipes.find(name);
-    return recipe != recipes.end() && Ffmpeg(recipe->second + " " + path);
-  }
-
-  TempDir m_dir;
-  std::map<std::string, std::string> m_made;
-};
-
-}  // namespace
-
 std::string Clip(const std::string& name) {
-  std::string path = Clips::Get().Path(name);
-  if (path.empty()) ADD_FAILURE() << "ffmpeg could not make " << name;
-  return path;
+  static std::map<std::string, std::string> made;
+  if (const auto it = made.find(name); it != made.end()) return it->second;
+  const std::string mjpeg = " -c:v mjpeg -q:v 2";
+  const std::string mpeg4 = " -c:v mpeg4 -g 6 -bf 2 -q:v 2";
+  // x264 only makes B-frames of these flat pictures when it may not choose.
+  const std::string h264 =
+      " -c:v libx264 -g 6 -bf 2 -x264-params scenecut=0:b-adapt=0 -pix_fmt yuv420p";
+  const std::map<std::string, std::string> recipes = {
+      {"mjpeg25.avi", ColourCountInput("64x48", "25", 10) + mjpeg},
+      {"mjpeg2997.avi", ColourCountInput("64x48", "30000/1001", 10) + mjpeg},
+      // Input frame 4 moves one frame later: the AVI muxer writes an empty
+      // chunk for the gap at time stamp 4.
+      {"drop.avi", ColourCountInput("64x48", "25", 10) +
+                       " -vf \"setpts='(N+gte(N,4))/(25*TB)'\" -fps_mode passthrough" + mjpeg},
+      {"bframes.avi", ColourCountInput("64x48", "25", 30) + mpeg4},
+      {"h264b.avi", ColourCountInput("64x48", "25", 12) + h264},
+      {"h264b.mp4", ColourCountInput("320x240", "25", 12) + h264},
+      {"mpeg4.mkv", ColourCountInput("64x48", "30000/1001", 12) + mpeg4},
+      {"audio.avi", "-f lavfi -i sine=sample_rate=8000:d=1 " + ColourCountInput("64x48", "25", 25) +
+                        mjpeg + " -c:a pcm_s16le"},
+  };
+  const std::string path = ScratchFile(name);
+  bool ok = false;
+  if (name.rfind("start", 0) == 0) {
+    // mjpeg25.avi with this start in its header (ffmpeg's muxer writes 0).
+    std::vector<uint8_t> avi = ReadBytes(Clip("mjpeg25.avi"));
+    ok = PatchStrh(avi, "vids", kStrhStart, uint32_t(std::stoul(name.substr(5))));
+    WriteBytes(path, avi);
+  } else if (const auto recipe = recipes.find(name); recipe != recipes.end()) {
+    ok = Ffmpeg(recipe->second + " " + path);
+  }
+  if (!ok) ADD_FAILURE() << "ffmpeg could not make " << name;
+  return made[name] = ok ? path : "";
 }
 
 std::string ScratchFile(const std::string& name) {
-  return Clips::Get().Scratch(name);
+  static const TempDir dir;
+  return dir.File(name);
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
@@ -161,19 +124,13 @@ bool PatchStrh(std::vector<uint8_t>& avi, const char* fccType, size_t field, uin
 
 std::vector<std::vector<uint8_t>> MoviChunks(const std::vector<uint8_t>& avi, const char* id) {
   std::vector<std::vector<uint8_t>> chunks;
-  // 'LIST' size 'movi', then the chunks.
-  size_t list = 0;
-  for (size_t at = FindChunk(avi, "movi"); at != std::string::npos;
-       at = FindChunk(avi, "movi", at)) {
-    if (at >= 16 && std::memcmp(&avi[at - 16], "LIST", 4) == 0) {
-      list = at - 16;
-      break;
-    }
-  }
-  if (list == 0) return chunks;
-  const size_t end = std::min(avi.size(), list + 8 + LoadU32(&avi[list + 4]));
-  size_t pos = list + 12;
-  while (pos + 8 <= end) {
+  // 'LIST' size 'movi', then the chunks; at is 8 bytes past the 'movi'.
+  size_t at = FindChunk(avi, "movi");
+  while (at != std::string::npos && (at < 16 || std::memcmp(&avi[at - 16], "LIST", 4) != 0))
+    at = FindChunk(avi, "movi", at);
+  if (at == std::string::npos) return chunks;
+  const size_t end = std::min(avi.size(), at - 8 + LoadU32(&avi[at - 12]));
+  for (size_t pos = at - 4; pos + 8 <= end;) {
     const uint32_t size = LoadU32(&avi[pos + 4]);
     if (pos + 8 + size > end) break;
     if (std::memcmp(&avi[pos], id, 4) == 0)
@@ -182,14 +139,6 @@ std::vector<std::vector<uint8_t>> MoviChunks(const std::vector<uint8_t>& avi, co
     pos += 8 + size + (size & 1);
   }
   return chunks;
-}
-
-std::vector<uint8_t> TopDownPixels(const Bitmap& frame) {
-  std::vector<uint8_t> out;
-  const size_t rowBytes = size_t(frame.Width()) * 3;
-  for (int y = 0; y < frame.Height(); ++y)
-    out.insert(out.end(), frame.Row(y), frame.Row(y) + rowBytes);
-  return out;
 }
 
 }  // namespace q9::platform::test
