@@ -8,7 +8,6 @@
 #include "convert/file_converter.h"
 #include "convert/source_media.h"
 #include "convert/testing/recording_host.h"
-#include "platform/signlib/sq9_reader.h"
 #include "platform/video/test_media.h"
 
 namespace q9::convert {
@@ -19,7 +18,7 @@ namespace ptest = platform::test;
 using Message = RecordingHost::Message;
 
 Message Stop(const std::string& text) {
-  return {text, kAppTitle, MessageButtons::Ok, MessageIcon::Stop};
+  return OkBox(text, MessageIcon::Stop);
 }
 std::string Unable(const std::string& reason) {
   return "Unable to save the audio from this AVI.\n\nReason: " + reason + ".";
@@ -52,13 +51,13 @@ TEST(AudioExportTest, EveryCodeIsToldInWords) {
       {0, "Unknown"}};
   RecordingHost host;
   SourceMedia media;
-  AudioExport audio(media, &host);
+  AudioExport exporter(media, &host);
   for (const auto& [code, reason] : cases) {
     host.messages.clear();
     media.AddTxdFlag = 0;
-    audio.ReportAviError(int32_t(code));
+    exporter.ReportAviError(int32_t(code));
     media.AddTxdFlag = 1;  // then the missing TXD frame is told, and the flag cleared
-    audio.ReportAviError(int32_t(code));
+    exporter.ReportAviError(int32_t(code));
     EXPECT_EQ(host.messages, (std::vector{Stop(Unable(reason)), Stop(Unable(reason) + kNoTxd)}));
     EXPECT_EQ(media.AddTxdFlag, 0);
   }
@@ -89,9 +88,7 @@ TEST(AudioExportTest, TheAudioIsCopiedToALowerCaseNameInATxdFrameAfterFrameZero)
   ASSERT_NE(data, std::string::npos);
   EXPECT_EQ(std::vector<uint8_t>(wavBytes.begin() + std::ptrdiff_t(data), wavBytes.end()), audio);
 
-  pf::Sq9Contents c;
-  std::string error;
-  ASSERT_TRUE(pf::ReadSq9File(dir.File("out.sq9"), c, error)) << error;
+  const pf::Sq9Contents c = ReadSequence(dir.File("out.sq9"));
   ASSERT_EQ(c.frames.size(), 11u);  // frame 0, the TXD frame, video frames 1 to 9
   pf::tag_Q9_TXD_FRM t;
   std::copy(c.frames[1].record.begin(), c.frames[1].record.end(), t.bytes);
@@ -100,33 +97,25 @@ TEST(AudioExportTest, TheAudioIsCopiedToALowerCaseNameInATxdFrameAfterFrameZero)
       std::tuple(pf::kFrameTransmitData, wav, wav.size(), wav.substr(0, 16), 1u));
   EXPECT_EQ(host.statusTexts.front(), "Saving audio: 00% complete.");
   EXPECT_EQ(host.statusTexts.end()[-2], "Saving audio: 100% complete.");
-}
 
-TEST(AudioExportTest, FailuresAreToldAndTheFramesStillSaved) {
-  ptest::TempDir dir;
-  RecordingHost host;
-  SourceMedia media(&host);
-  media.SaveAudioFlag = media.AddTxdFlag = 1;
-  media.WavPath = dir.Path();
-  FileConverter conv(media, &host);
-  EXPECT_EQ(conv.ConvertFile(ptest::Clip("mjpeg25.avi"), dir.File("out.sq9"), 8, 16, 0, 0), 0);
-  EXPECT_EQ(host.messages, std::vector{Stop(Unable("No audio data was found") + kNoTxd)});
-  EXPECT_EQ(dir.List(), std::vector<std::string>{"out.sq9"});
-  EXPECT_EQ(conv.LastOutcome().kind, FileOutcome::kFailed);
-  EXPECT_EQ(conv.LastOutcome().framesWritten, 9u);
-
-  // A TXD frame the sequence cannot take, or whose path it cannot hold.
+  // A video without audio: told, no wave file, and the frames still saved.
   host.messages.clear();
-  AudioExport audio(media, &host);
+  const std::string silent = ptest::Clip("mjpeg25.avi");
+  EXPECT_EQ(conv.ConvertFile(silent, dir.File("silent.sq9"), 8, 16, 0, 0), 0);
+  EXPECT_EQ(host.messages, std::vector{Stop(Unable("No audio data was found") + kNoTxd)});
+  EXPECT_FALSE(std::filesystem::exists(silent.substr(0, silent.size() - 3) + "wav"));
+  EXPECT_EQ(std::tuple(conv.LastOutcome().kind, conv.LastOutcome().framesWritten),
+            std::tuple(FileOutcome::kFailed, 9u));
+
+  // A path the TXD frame cannot hold.
+  host.messages.clear();
+  AudioExport exporter(media, &host);
   DestinationSequences& d = media.Destinations();
   ASSERT_EQ(d.OpenDestination(dir.File("txd.sq9"), {8, 16, 0}, &host), 1);
-  EXPECT_FALSE(audio.AddTxdFrame(std::string(256, 'a')));
-  EXPECT_TRUE(audio.AddTxdFrame(std::string(255, 'a')));
-  while (d.Destination().AddFrame(pf::kFrameEnd, -1) >= 0) {
-  }
-  EXPECT_FALSE(audio.AddTxdFrame("/a.wav"));
-  const Message failed = Stop("An error has occured. The TXD frame cannot be added.");
-  EXPECT_EQ(host.messages, (std::vector{failed, failed}));
+  EXPECT_FALSE(exporter.AddTxdFrame(std::string(256, 'a')));
+  EXPECT_TRUE(exporter.AddTxdFrame(std::string(255, 'a')));
+  EXPECT_EQ(host.messages,
+            std::vector{Stop("An error has occured. The TXD frame cannot be added.")});
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "convert/testing/recording_host.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "convert/source_media.h"
 
 namespace q9::convert {
@@ -54,6 +57,24 @@ OverwriteAnswer RecordingHost::AskOverwrite(const std::string& message) {
     return answer;
   }
   return {true, false};
+}
+
+RecordingHost::Message OkBox(const std::string& text, MessageIcon icon) {
+  return {text, kAppTitle, MessageButtons::Ok, icon};
+}
+
+platform::Sq9Contents ReadSequence(const std::string& path) {
+  platform::Sq9Contents contents;
+  std::string error;
+  if (!platform::ReadSq9File(path, contents, error)) throw std::runtime_error(path + ": " + error);
+  return contents;
+}
+
+std::vector<uint32_t> TypeCodes(const platform::Sq9Contents& contents, size_t count) {
+  std::vector<uint32_t> types;
+  for (size_t i = 0; i < std::min(count, contents.frames.size()); ++i)
+    types.push_back(contents.frames[i].typeCode);
+  return types;
 }
 
 }  // namespace q9::convert

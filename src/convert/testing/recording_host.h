@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "convert/conversion_host.h"
+#include "platform/signlib/sq9_reader.h"
 
 namespace q9::convert {
 
@@ -62,5 +63,13 @@ class RecordingHost : public ConversionHost {
                             MessageButtons buttons, MessageIcon icon) override;
   OverwriteAnswer AskOverwrite(const std::string& message) override;
 };
+
+// A box with an OK button under the application's title.
+RecordingHost::Message OkBox(const std::string& text, MessageIcon icon = MessageIcon::None);
+
+// A sequence file read back; throws (failing the test) when it cannot be read.
+platform::Sq9Contents ReadSequence(const std::string& path);
+// The type codes of the first count frames.
+std::vector<uint32_t> TypeCodes(const platform::Sq9Contents& contents, size_t count = 99);
 
 }  // namespace q9::convert
