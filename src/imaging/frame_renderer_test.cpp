@@ -55,13 +55,6 @@ void ExpectPreviewOf(const RenderTarget& t, const Bytes& bulbs, const SignGeomet
   EXPECT_EQ(t.previewBits, bits);
 }
 
-// Preview pixel (x, y), y from the top.
-Rgb PreviewAt(const RenderTarget& t, const SignGeometry& sign, int x, int y) {
-  const size_t stride = pf::DibStride(sign.columns, 24);
-  const uint8_t* p = t.previewBits.data() + (sign.rows - 1 - unsigned(y)) * stride + 3 * size_t(x);
-  return Rgb{p[2], p[1], p[0]};
-}
-
 ImportSettings CaptureAt(int x, int y, int w, int h) {
   ImportSettings s;
   s.AdjustChanged = 1;
@@ -165,26 +158,27 @@ TEST(RenderPictureFrame, AdjustmentsAndColourSlidersReachTheBulbs) {
 TEST(RenderPictureFrame, CaptureOutsideTheFrameIsBlackDropImageIsUnscaled) {
   const Bitmap decoded = Noise(20, 20, 4);
   const SignGeometry sign{8, 10, kTrueColour};
-  const struct {
-    int x, y, w, h, drop;
-  } cases[] = {
-      {14, 15, 10, 8, 0}, {2, 3, 5, 4, 1}, {16, 2, 5, 4, 1}, {50, 0, 10, 8, 0}, {0, 0, 10, -3, 0}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " at " << c.x << "," << c.y);
-    ImportSettings s = CaptureAt(c.x, c.y, c.w, c.h);
+  // Partly outside; DropImage smaller, larger; wholly outside; no area.
+  const int cases[][5] = {{14, 15, 10, 8, 0},
+                          {2, 3, 5, 4, 1},
+                          {8, 10, 14, 12, 1},
+                          {50, 0, 10, 8, 0},
+                          {0, 0, 10, -3, 0}};
+  for (const auto& [left, top, w, h, drop] : cases) {
+    SCOPED_TRACE(testing::Message() << w << "x" << h << " at " << left << "," << top);
+    ImportSettings s = CaptureAt(left, top, w, h);
     s.ConstrainRect = 0;
-    s.DropImage = c.drop;
+    s.DropImage = drop;
     RenderTarget t;
     ASSERT_EQ(RenderPictureFrame(s, sign, decoded, t), 1);
-    if (c.h > 0) {
-      EXPECT_EQ(s.CaptureRect, (adjust::Rect{c.x, c.y, c.x + c.w, c.y + c.h}));
+    if (h > 0) {
+      EXPECT_EQ(s.CaptureRect, (adjust::Rect{left, top, left + w, top + h}));
     }
-    for (int y = 0; y < 8; ++y)
-      for (int x = 0; x < 10; ++x) {
-        const bool inside = x < c.w && y < c.h && c.x + x < 20 && c.y + y < 20;
-        ASSERT_EQ(PreviewAt(t, sign, x, y), inside ? At(decoded, c.x + x, c.y + y) : Rgb(0, 0, 0))
-            << x << "," << y;
-      }
+    const Bitmap expected = platform::test::MakePicture(10, 8, [&](int x, int y) {
+      const bool inside = x < w && y < h && left + x < 20 && top + y < 20;
+      return inside ? At(decoded, left + x, top + y) : Rgb{0, 0, 0};
+    });
+    EXPECT_EQ(t.bulbs, DirectBulbs(expected, sign));
   }
 }
 

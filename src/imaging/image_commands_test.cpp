@@ -116,7 +116,7 @@ TEST(ImageCommands, FilterFamiliesRunTheirPredefinedFilter) {
 
 TEST(ImageCommands, EachEffectGetsItsParameters) {
   using B = Bitmap&;
-  constexpr uint32_t kDither = pf::kColourResDither, kGrey = pf::kColourResGreyPalette;
+  constexpr uint32_t kD = pf::kColourResDither, kG = pf::kColourResGreyPalette;
   const auto edgeEnhance = [](B b) {
     Bitmap edges = b;
     pf::SpatialFilter(edges, 16);
@@ -146,10 +146,7 @@ TEST(ImageCommands, EachEffectGetsItsParameters) {
       {{cmd::kCmdGammaCorrect}, 0.29f, [](B b) { pf::GammaCorrect(b, 29); }},
       {{cmd::kCmdEdgeEnhance}, 0, edgeEnhance},
       {{0}, 0, [](B b) { pf::ColourResolution(b, 8, 0); }, 8},
-      {{cmd::kCmdDither, 9, {kDither, kGrey}},
-       0,
-       [](B b) { pf::ColourResolution(b, 4, kDither | kGrey); },
-       4},
+      {{cmd::kCmdDither, 9, {kD, kG}}, 0, [](B b) { pf::ColourResolution(b, 4, kD | kG); }, 4},
   };
   const Bitmap picture = Noise(16, 12);
   for (const auto& c : cases) {
@@ -172,33 +169,13 @@ TEST(ImageCommands, EachEffectGetsItsParameters) {
   }
   s.ColorResBits = -1;
   EXPECT_TRUE(SameBitmap(Applied(picture, s), picture));
-}
-
-TEST(ImageCommands, StepsRunInTheTablesOrderNoCommandCopiesNothing) {
-  const struct {
-    const char* name;
-    Command first, second;  // first comes earlier in the table
-  } cases[] = {
-      {"edge enhance, equalize", {cmd::kCmdEdgeEnhance}, {cmd::kCmdHistoEqualize}},
-      {"rotation, mosaic", {cmd::kCmdRotate90, 2, {90, 0}}, {cmd::kCmdMosaic, 11, {5, 0}}},
-      {"noise on red, grey scale", {cmd::kCmdAddNoise, 15, {900, 1}}, {cmd::kCmdGrayScale}},
-  };
-  const Bitmap picture = Noise(12, 12, 3);
-  const SignGeometry sign{12, 12};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const ImportSettings first = With({c.first}), second = With({c.second});
-    const Bitmap inOrder = Applied(Applied(picture, first, sign), second, sign);
-    ASSERT_FALSE(SameBitmap(inOrder, Applied(Applied(picture, second, sign), first, sign)));
-    EXPECT_TRUE(SameBitmap(Applied(picture, With({c.first, c.second}), sign), inOrder));
+  // No command, or only bits above the commands: the picture is not copied.
+  for (uint32_t mask : {0u, ~cmd::kAllCommandBits}) {
+    Bitmap b = picture;
+    s.CommandMask = mask;
+    ApplyImageCommands(b, s, {});
+    EXPECT_TRUE(b.SharesPixelsWith(picture));
   }
-  Bitmap b = picture;
-  ApplyImageCommands(b, ImportSettings{}, sign);
-  EXPECT_TRUE(b.SharesPixelsWith(picture));
-  ImportSettings high;
-  high.CommandMask = ~cmd::kAllCommandBits;  // bits above the commands mean nothing
-  ApplyImageCommands(b, high, sign);
-  EXPECT_TRUE(b.SharesPixelsWith(picture));
 }
 
 }  // namespace

@@ -92,25 +92,6 @@ TEST(Adjustments, KnownPixels) {
   EXPECT_EQ(At(one, 1, 1), (Rgb{9, 9, 9}));
 }
 
-// Large frames are split over two threads; the result must be the same as
-// row by row on a picture too small to be split.
-TEST(Adjustments, LargeFramesMatchSmallOnes) {
-  const Bitmap big = test::Noise(640, 480, 2);
-  for (const auto& [name, run] : kAdjustments) {
-    if (run == HistoContrast) continue;  // depends on the whole picture
-    const int value = run == ChangeHue ? 77 : 333;
-    Bitmap whole = big;
-    ASSERT_EQ(run(whole, value), kImagingSuccess);
-    for (int y : {239, 240}) {
-      Bitmap row;
-      ASSERT_EQ(CopyBitmapRect(row, big, 0, y, 640, 1), kImagingSuccess);
-      ASSERT_EQ(run(row, value), kImagingSuccess);
-      for (int x = 0; x < 640; x += 7)
-        ASSERT_EQ(At(whole, x, y), At(row, x, 0)) << name << " " << x << "," << y;
-    }
-  }
-}
-
 TEST(PaletteOperations, InvertThePaletteGreyMapsIndicesCombineAdds) {
   Bitmap b = Bitmap::Create(2, 1, 8);
   b.SetPixelValue(1, 0, 10);  // grey 10
