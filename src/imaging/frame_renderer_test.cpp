@@ -69,18 +69,17 @@ ImportSettings WholeFrame() {
 }
 
 TEST(FrameRendererRules, SlidersTruncateTowardZeroPackedBitsFollowTheColourTable) {
-  const struct {
-    int32_t slider;
-    int change, hue, offset;
-  } sliders[] = {{0, -1000, -180, 64},
-                 {1, -984, -177, 63},
-                 {64, 0, 0, 0},
-                 {128, 1000, 180, -64},
-                 {200, 2125, 382, -64}};  // out of range: for the library to refuse
-  for (const auto& c : sliders)
-    EXPECT_EQ(std::tuple(SliderChange(c.slider), HueAngle(c.slider), ColourOffset(c.slider)),
-              std::tuple(c.change, c.hue, c.offset))
-        << c.slider;
+  // Slider, change, hue angle, colour offset; 200 is out of range, for the
+  // library to refuse.
+  const int sliders[][4] = {{0, -1000, -180, 64},
+                            {1, -984, -177, 63},
+                            {64, 0, 0, 0},
+                            {128, 1000, 180, -64},
+                            {200, 2125, 382, -64}};
+  for (const auto& [slider, change, hue, offset] : sliders)
+    EXPECT_EQ(std::tuple(SliderChange(slider), HueAngle(slider), ColourOffset(slider)),
+              std::tuple(change, hue, offset))
+        << slider;
   EXPECT_EQ(SliderChange(INT32_MAX), INT32_MAX);  // pinned, no overflow
   ImportSettings s;
   s.Brightness = 1, s.Contrast = 80, s.Hue = 0, s.Saturation = 128;
