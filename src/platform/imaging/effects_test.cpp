@@ -56,7 +56,9 @@ TEST(OwnEffects, AddNoiseIsRepeatableBoundedAndOnTheChosenChannel) {
         const int noise[3] = {c.r - 128, c.g - 128, c.b - 128};
         EXPECT_LE(std::abs(noise[k]), std::abs(level) * 255 / 1000);
         for (int j = 0; j < 3; ++j)
-          if (j != k) ASSERT_EQ(noise[j], channel ? 0 : noise[k]) << x << "," << y;
+          if (j != k) {
+            ASSERT_EQ(noise[j], channel ? 0 : noise[k]) << x << "," << y;
+          }
         sum += noise[k];
       }
     EXPECT_LT(std::abs(sum) / 1200.0, 10.0);
@@ -81,10 +83,8 @@ TEST(OwnEffects, EmbossReliefFollowsTheLight) {
 
 TEST(OwnEffects, HalftoneIsBlackAndWhiteWithGreysBetween) {
   for (int type : {0, 1}) {
-    Bitmap g = Uniform(24, 24, {128, 128, 128}), w = Uniform(24, 24, {255, 255, 255});
+    Bitmap g = Uniform(24, 24, {128, 128, 128});
     ASSERT_EQ(Halftone(g, type, 4500), kImagingSuccess);
-    ASSERT_EQ(Halftone(w, type, 0), kImagingSuccess);
-    EXPECT_TRUE(SamePixels(w, Uniform(24, 24, {255, 255, 255}))) << type;
     int lit = 0;
     for (int y = 0; y < 24; ++y)
       for (int x = 0; x < 24; ++x) {
