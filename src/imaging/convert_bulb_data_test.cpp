@@ -51,9 +51,10 @@ const auto kQuadToMono1 = [](BulbPixel p) {
   return BulbPixel{0, 0, uint8_t(p.green != 0 || p.extra != 0), 0};
 };
 
-// Every destination bulb shows, in the destination's colour type, the source
-// bulb nearest to it; with the quad flag the same place of the nearest quad.
-TEST(ConvertBulbDataTest, SizesAndColourTypes) {
+// Every bulb of the destination rectangle shows, in the destination's colour
+// type, the source bulb nearest to it; with the quad flag the same place of
+// the nearest quad. The rest of the buffer keeps its bytes.
+TEST(ConvertBulbDataTest, SizesColourTypesAndOnlyTheDestinationRectangle) {
   const struct {
     unsigned srcColumns, srcRows;
     uint32_t srcType;
@@ -72,24 +73,30 @@ TEST(ConvertBulbDataTest, SizesAndColourTypes) {
   unsigned seed = 11;
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.srcType << " onto " << c.dstType);
+    // The destination rectangle starts at column 2, row 2 of a larger buffer.
+    const unsigned rows = c.dstRows + 3, columns = c.dstColumns + 4;
     const BulbLayout src = MakeBulbLayout(c.srcRows, c.srcColumns, c.srcType);
-    const BulbLayout dst = MakeBulbLayout(c.dstRows, c.dstColumns, c.dstType);
+    const BulbLayout dst = MakeBulbLayout(rows, columns, c.dstType);
     const Bytes source = RandomBulbs(c.srcRows, c.srcColumns, c.srcType, seed++);
-    Bytes result(dst.totalSize, 0);
+    const Bytes before = RandomBulbs(rows, columns, c.dstType, seed++);
+    Bytes result = before;
     ASSERT_EQ(ConvertBulbData(c.srcColumns, c.srcRows, {0, 0, int(c.srcColumns), int(c.srcRows)},
-                              source.data(), c.srcType, c.dstColumns, c.dstRows,
-                              {0, 0, int(c.dstColumns), int(c.dstRows)}, result.data(), c.dstType,
-                              c.quad),
+                              source.data(), c.srcType, columns, rows,
+                              {2, 2, int(c.dstColumns) + 2, int(c.dstRows) + 2}, result.data(),
+                              c.dstType, c.quad),
               kConvertBulbOk);
     auto nearest = [&](unsigned d, unsigned srcSize, unsigned dstSize) {
       return c.quad ? ((d & ~1u) * srcSize / dstSize & ~1u) + (d & 1) : d * srcSize / dstSize;
     };
-    for (unsigned row = 0; row < c.dstRows; ++row)
-      for (unsigned column = 0; column < c.dstColumns; ++column)
+    for (unsigned row = 0; row < rows; ++row)
+      for (unsigned column = 0; column < columns; ++column) {
+        const bool inside = row - 2 < c.dstRows && column - 2 < c.dstColumns;  // unsigned
         ASSERT_EQ(At(dst, result, row, column),
-                  c.colour(At(src, source, nearest(row, c.srcRows, c.dstRows),
-                              nearest(column, c.srcColumns, c.dstColumns))))
+                  inside ? c.colour(At(src, source, nearest(row - 2, c.srcRows, c.dstRows),
+                                       nearest(column - 2, c.srcColumns, c.dstColumns)))
+                         : At(dst, before, row, column))
             << row << "," << column;
+      }
   }
 }
 
@@ -119,28 +126,6 @@ TEST(ConvertBulbDataTest, PlainCopyAndLosslessRoundTripForEveryType) {
   }
 }
 
-// Only the destination rectangle is written; the rest of the buffer keeps
-// its bytes.
-TEST(ConvertBulbDataTest, WritesOnlyTheDestinationRectangle) {
-  const uint32_t type = pf::Q9_RGB4K;
-  const BulbLayout src = MakeBulbLayout(4, 6, type), dst = MakeBulbLayout(10, 20, type);
-  const Bytes source = RandomBulbs(4, 6, type, 5), before = RandomBulbs(10, 20, type, 6);
-  Bytes result = before;
-  const BulbRect dstRect{3, 2, 15, 10};  // 12 x 8: twice the source
-  ASSERT_EQ(ConvertBulbData(6, 4, {0, 0, 6, 4}, source.data(), type, 20, 10, dstRect, result.data(),
-                            type, false),
-            kConvertBulbOk);
-  for (unsigned row = 0; row < 10; ++row)
-    for (unsigned column = 0; column < 20; ++column) {
-      const bool inside = int(column) >= dstRect.left && int(column) < dstRect.right &&
-                          int(row) >= dstRect.top && int(row) < dstRect.bottom;
-      ASSERT_EQ(At(dst, result, row, column), inside
-                                                  ? At(src, source, (row - 2) / 2, (column - 3) / 2)
-                                                  : At(dst, before, row, column))
-          << row << "," << column;
-    }
-}
-
 TEST(ConvertBulbDataTest, BadArgumentsLeaveTheDestinationUnchanged) {
   const Bytes source(4096, 0x11);
   const struct {
@@ -155,18 +140,14 @@ TEST(ConvertBulbDataTest, BadArgumentsLeaveTheDestinationUnchanged) {
       {"source past the right", 8, 8, {0, 0, 9, 8}, 6, 8, 8, {0, 0, 8, 8}, 6},
       {"destination past the bottom", 8, 8, {0, 0, 8, 8}, 6, 8, 8, {0, 0, 8, 9}, 6},
       {"negative rectangle", 8, 8, {-1, 0, 8, 8}, 6, 8, 8, {0, 0, 8, 8}, 11},
-      {"inverted rectangle", 8, 8, {0, 0, 8, 8}, 6, 8, 8, {8, 0, 0, 8}, 6},
       {"no source rows", 8, 0, {0, 0, 8, 0}, 6, 8, 8, {0, 0, 8, 8}, 6},
       {"source type 15", 8, 8, {0, 0, 8, 8}, 15, 8, 8, {0, 0, 8, 8}, 6},
-      {"destination type 15", 8, 8, {0, 0, 8, 8}, 6, 8, 8, {0, 0, 8, 8}, 15},
-      {"null source", 8, 8, {0, 0, 8, 8}, 6, 8, 8, {0, 0, 8, 8}, 6},
       {"scratch too large", 1 << 24, 1, {0, 0, 1, 1}, 0, 1, 1 << 24, {0, 0, 1, 2}, 0},
   };
   for (const auto& c : cases) {
     Bytes result(4096, 0x77);
-    const uint8_t* data = std::string_view(c.name) == "null source" ? nullptr : source.data();
-    EXPECT_EQ(ConvertBulbData(c.srcColumns, c.srcRows, c.srcRect, data, c.srcType, c.dstColumns,
-                              c.dstRows, c.dstRect, result.data(), c.dstType, false),
+    EXPECT_EQ(ConvertBulbData(c.srcColumns, c.srcRows, c.srcRect, source.data(), c.srcType,
+                              c.dstColumns, c.dstRows, c.dstRect, result.data(), c.dstType, false),
               kConvertBulbBadArgument)
         << c.name;
     EXPECT_EQ(result, Bytes(4096, 0x77)) << c.name;

@@ -49,14 +49,6 @@ TEST(PackedBitmap, RoundTripsAtEveryDepth) {
     ASSERT_EQ(std::tuple(back.Width(), back.Height(), back.BitsPerPixel()), std::tuple(5, 3, bpp));
     EXPECT_EQ(back.Palette(), original.Palette());
     EXPECT_EQ(std::memcmp(back.Bits(), original.Bits(), original.ImageSize()), 0) << bpp;
-
-    // The same from a header block and separate bits.
-    const size_t split = 40 + 4 * entries;
-    Bitmap parts;
-    ASSERT_EQ(
-        BitmapFromPacked(parts, std::span(packed).first(split), std::span(packed).subspan(split)),
-        kImagingSuccess);
-    EXPECT_EQ(std::memcmp(parts.Bits(), original.Bits(), original.ImageSize()), 0) << bpp;
   }
 }
 
@@ -86,20 +78,15 @@ TEST(PackedBitmap, RejectsInconsistentHeaders) {
     return h;
   };
   const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-      {"empty", {}},
       {"short header", std::vector<uint8_t>(20, 0)},
-      {"header size 12", patched(0, 12, 4)},
       {"header size past the buffer", patched(0, 4000, 4)},
-      {"two planes", patched(12, 2, 2)},
       {"compressed", patched(16, 1, 4)},
       {"depth 7", patched(14, 7, 2)},
-      {"width 0", patched(4, 0, 4)},
       {"height 0", patched(8, 0, 4)},
       {"bits cut short", withBits(Header(2, 2, 24), 15)},
       {"over the pixel budget", withBits(Header(65536, 65536, 1), 64)},
       {"4 bits, 17 colours", withBits(Header(2, 2, 4, 17), 17 * 4 + 8)},
       {"8 bits, table cut short", withBits(Header(2, 2, 8), 100)},
-      {"24 bits, 300 colours", withBits(Header(2, 2, 24, 300), 1200 + 16)},
   };
   for (const auto& [what, bytes] : cases) {
     Bitmap b = Bitmap::Create(1, 1, 24);
@@ -108,8 +95,6 @@ TEST(PackedBitmap, RejectsInconsistentHeaders) {
   }
   Bitmap good;
   EXPECT_EQ(BitmapFromPacked(good, withBits(Header(2, 2, 24), 16)), kImagingSuccess);
-  std::vector<uint8_t> out;
-  EXPECT_EQ(BitmapToPacked(Bitmap(), out), kImagingFailure);
 }
 
 }  // namespace

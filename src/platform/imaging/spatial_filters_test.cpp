@@ -82,21 +82,5 @@ TEST(SpatialFilter, FlatAreasAreBlackForEveryFilter) {
   EXPECT_EQ(SpatialFilter(b, 33), kImagingFailure);
 }
 
-// The Laplacian lights the bright side of an edge; added to the picture (the
-// Edge Enhance command) it raises that side and leaves the rest.
-TEST(SpatialFilter, LaplacianPlusCombineEnhancesTheBrightSide) {
-  const Bitmap original = MakePicture(8, 2, [](int x, int) {
-    return x >= 4 ? Rgb{150, 150, 150} : Rgb{50, 50, 50};
-  });
-  Bitmap edges = original, enhanced = original;
-  ASSERT_EQ(SpatialFilter(edges, kFilterLaplacianFirst), kImagingSuccess);
-  EXPECT_EQ(At(edges, 4, 0), (Rgb{100, 100, 100}));
-  EXPECT_EQ(At(edges, 3, 0), (Rgb{0, 0, 0}));
-  ASSERT_EQ(CombineBitmap(enhanced, 0, 0, 8, 2, edges, 0, 0, kCombineAdd), kImagingSuccess);
-  EXPECT_EQ(At(enhanced, 4, 1), (Rgb{250, 250, 250}));
-  EXPECT_EQ(At(enhanced, 3, 1), (Rgb{50, 50, 50}));
-  EXPECT_EQ(At(enhanced, 6, 1), (Rgb{150, 150, 150}));
-}
-
 }  // namespace
 }  // namespace q9::platform
