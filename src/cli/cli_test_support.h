@@ -47,10 +47,6 @@ inline ::testing::AssertionResult FailedWithOneLine(const ToolRun& run, int code
          << "], stderr [" << run.err << "]";
 }
 
-inline nlohmann::json ParseOutput(const ToolRun& run) {
-  return nlohmann::json::parse(run.out);  // throws, failing the test, on bad JSON
-}
-
 // On a mismatch the patch from one document to the other names just the
 // members that differ.
 inline void ExpectSameJson(const nlohmann::json& actual, const nlohmann::json& expected) {

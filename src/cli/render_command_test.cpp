@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "cli/cli_test_support.h"
 #include "cli/hex.h"
 #include "cli/sequence_render.h"

@@ -88,10 +88,7 @@ TEST_F(SequenceInfoTest, JsonAndTextOfASequenceFileWithEveryFrameType) {
   const ToolRun run = RunTool({"info", "--bulbs", PathOf("every.sq9"), "--json"});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  ExpectSameJson(ParseOutput(run), expected);
-  // Without --bulbs no frame carries bulbs; everything else is the same.
-  for (json& f : expected["frames"]) f.erase("bulbs");
-  ExpectSameJson(ParseOutput(RunTool({"info", PathOf("every.sq9"), "--json"})), expected);
+  ExpectSameJson(json::parse(run.out), expected);
 
   EXPECT_EQ(RunTool({"info", PathOf("every.sq9")}).out,
             "format        sq9\n"
@@ -147,10 +144,9 @@ TEST_F(SequenceInfoTest, TextOfAnOldSequence) {
 
 TEST_F(SequenceInfoTest, UnreadableFilesGiveOneLine) {
   WriteEveryFrameType("good.sq9");
-  ASSERT_EQ(RunTool({"make-old", "-", "-o", PathOf("good.seq")},
-                    R"({"rows": 2, "columns": 3, "colorType": 0, "frames": [{"kind": 4}]})")
-                .code,
-            0);
+  const std::string oneFrame =
+      R"({"rows": 2, "columns": 3, "colorType": 0, "frames": [{"kind": 4}]})";
+  ASSERT_EQ(RunTool({"make-old", "-", "-o", PathOf("good.seq")}, oneFrame).code, 0);
   std::vector<uint8_t> shortSq9 = ReadAll(PathOf("good.sq9")), seq = ReadAll(PathOf("good.seq"));
   std::vector<uint8_t> shortSeq(seq.begin(), seq.end() - 3), longSeq = seq;
   shortSq9.resize(shortSq9.size() / 2);

@@ -37,7 +37,6 @@ TEST(SheetLayoutTest, ColumnsRowsAndSize) {
       {{5, 5, 3}, {3, 2, 23, 10}},
       // Wide frames: no wider than about 1,600 pixels.
       {{100, 500, 10}, {3, 34, 1508, 472}},
-      {{3, 2000, 10}, {1, 3, 2000, 38}},
       // So many that the sheet would be too high: more columns.
       {{2000, 160, 100}, {14, 143, 2292, 14868}},
       {{0, 10, 10}, {0, 0, 0, 0}},
@@ -50,10 +49,9 @@ TEST(SheetLayoutTest, ColumnsRowsAndSize) {
 }
 
 TEST(DelayTest, HoldTimesToHundredthsRoundedAtLeastOne) {
+  // Hold time, its units per second, delay.
   const std::tuple<uint64_t, unsigned, int> cases[] = {
-      // hold time, its units per second, delay
-      {0, 120, 1},       {9, 120, 8},       {121, 120, 101},
-      {6553, 10, 65530}, {6554, 10, 65535}, {4294967295u, 120, 65535}};
+      {0, 120, 1}, {9, 120, 8}, {6553, 10, 65530}, {6554, 10, 65535}, {4294967295u, 120, 65535}};
   for (const auto& [hold, units, delay] : cases) {
     SequenceFrames::Graphics g;
     g.holdTime = hold;

@@ -33,11 +33,6 @@ size_t Frames(const std::string& path) {
   return platform::ReadSq9File(path, contents, error) ? contents.frames.size() : 0;
 }
 
-std::vector<std::string> With(std::vector<std::string> a, const std::vector<std::string>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 class UnattendedRunTest : public TempDirTest {
  protected:
   void SetUp() override {
@@ -49,7 +44,11 @@ class UnattendedRunTest : public TempDirTest {
   std::string Out(const std::string& name = "") const {
     return PathOf("4x8.RGB16MB.SIGN/Default.LIB") + (name.empty() ? "" : "/" + name);
   }
-  std::vector<std::string> Dirs() const { return {"-s", In(), "-d", Out()}; }
+  std::vector<std::string> Dirs(const std::vector<std::string>& more = {}) const {
+    std::vector<std::string> args = {"-s", In(), "-d", Out()};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  }
   // An uneven picture, so that every capture shows something else of it.
   void Still(const std::string& name) {
     static const std::string picture = platform::test::ScratchFile("testsrc.bmp");
@@ -140,13 +139,14 @@ TEST_F(UnattendedRunTest, StillsIntoOneSequenceAndSettingsAppliedToEachPicture) 
   adjust::ImportSettings dark;  // at 0, 0: the top-left corner of every picture
   dark.Brightness = 32;
   ASSERT_TRUE(adjust::WriteSettingsSet("Dark", dark));
-  const std::vector<std::string> sets[] = {{"--settings=Dark"},
-                                           {"--set=Brightness=32", "--set=XPos=0", "--set=YPos=0"},
-                                           {"--set=Brightness=32"},
-                                           {"--set=Brightness=32", "--capture=full"}};
+  const std::vector<std::string> sets[] = {
+      {"--overwrite", "-q", "--settings=Dark"},
+      {"--overwrite", "-q", "--set=Brightness=32", "--set=XPos=0", "--set=YPos=0"},
+      {"--overwrite", "-q", "--set=Brightness=32"},
+      {"--overwrite", "-q", "--set=Brightness=32", "--capture=full"}};
   std::vector<std::string> results;
   for (const auto& options : sets) {  // each replaces the sequences before it
-    r = RunInProcess(With(With(Dirs(), {"--overwrite", "-q"}), options));
+    r = RunInProcess(Dirs(options));
     EXPECT_EQ(std::pair(r.code, r.err), std::pair(0, std::string()));
     results.push_back(Text(Out("a.SQ9")));
   }
@@ -165,9 +165,9 @@ TEST_F(UnattendedRunTest, BadLinesAndDestinationsExitWithTwo) {
       {{"-s", In(), "-d", PathOf("missing/4x8.Mono1.SIGN")},
        "q9convert: cannot create the destination directory"},
       {{"-s", PathOf("none"), "-d", Out()}, "q9convert: the source directory"},
-      {With(Dirs(), {"--set", "Brightness=129"}),
+      {Dirs({"--set", "Brightness=129"}),
        "q9convert: --set Brightness=129: Brightness must be 0 to 128\n"},
-      {With(Dirs(), {"--settings", "Missing"}),
+      {Dirs({"--settings", "Missing"}),
        "q9convert: --settings: no settings set named 'Missing' is stored\n"},
       {{"--bogus"}, "q9convert: unknown option '--bogus'\nTry 'q9convert --help'"},
       {{"--stills-into", "a/b"}, "q9convert: --stills-into takes a file name"},
