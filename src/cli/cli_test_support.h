@@ -8,7 +8,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -34,43 +33,24 @@ struct ToolRun {
 inline ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "") {
   std::istringstream in(input);
   std::ostringstream out, err;
-  ToolRun run;
-  run.code = RunSeqTool(args, in, out, err);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
+  return {RunSeqTool(args, in, out, err), out.str(), err.str()};  // in this order
 }
 
-// The failure contract: a non-zero code, nothing on standard output and one
-// line "q9seq: ..." on standard error.
+// The failure contract: the code, nothing on standard output and one line
+// "q9seq: ..." on standard error.
 inline ::testing::AssertionResult FailedWithOneLine(const ToolRun& run, int code) {
-  if (run.code != code)
-    return ::testing::AssertionFailure()
-           << "exit code " << run.code << ", expected " << code << "; stderr: " << run.err;
-  if (!run.out.empty()) return ::testing::AssertionFailure() << "stdout not empty: " << run.out;
-  if (std::count(run.err.begin(), run.err.end(), '\n') != 1 || run.err.back() != '\n' ||
-      !run.err.starts_with("q9seq: "))
-    return ::testing::AssertionFailure() << "stderr is not one q9seq line: [" << run.err << "]";
-  return ::testing::AssertionSuccess();
+  if (run.code == code && run.out.empty() && run.err.starts_with("q9seq: ") &&
+      run.err.find('\n') == run.err.size() - 1)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "exit code " << run.code << " (expected " << code << "), stdout [" << run.out
+         << "], stderr [" << run.err << "]";
 }
 
-inline nlohmann::json ParseOutput(const ToolRun& run) {
-  return nlohmann::json::parse(run.out);  // throws, failing the test, on bad JSON
-}
-
-// Compares member by member, so that a failure names the member and shows
-// it alone rather than two whole (long) documents.
-inline void ExpectSameJson(const nlohmann::json& actual, const nlohmann::json& expected,
-                           const std::string& at = "") {
-  if (!actual.is_structured() || actual.type() != expected.type() ||
-      actual.size() != expected.size()) {
-    EXPECT_EQ(actual, expected) << "at " << at;
-    return;
-  }
-  for (const auto& [key, value] : expected.items())
-    ExpectSameJson(
-        actual.is_array() ? actual[std::stoul(key)] : actual.value(key, nlohmann::json()), value,
-        at + "/" + key);
+// On a mismatch the patch from one document to the other names just the
+// members that differ.
+inline void ExpectSameJson(const nlohmann::json& actual, const nlohmann::json& expected) {
+  EXPECT_TRUE(actual == expected) << nlohmann::json::diff(actual, expected).dump(1);
 }
 
 // Bytes that differ from their neighbours, so that a misplaced one shows.
@@ -78,6 +58,10 @@ inline std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
   std::vector<uint8_t> bytes(size);
   for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t(i * 31 + seed);
   return bytes;
+}
+
+inline std::vector<uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
 }
 
 inline std::string Text(const std::string& path) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "cli/cli_test_support.h"
 #include "cli/hex.h"
 #include "cli/sequence_render.h"
@@ -86,10 +84,8 @@ TEST_F(RenderTest, SheetsAnimationsAndSingleFrames) {
   const Case cases[] = {
       {1, "s.png", {}, all, {}},
       {4, "s.png", {}, all, {}},
-      {9, "s.png", {}, all, {}},
       {1, "f.png", {"--frame", "3"}, {2}, {}},
-      {3, "a.gif", {}, all, {200, 1, 3}},
-      {4, "a.gif", {}, all, {200, 1, 3}},
+      {5, "a.gif", {}, all, {200, 1, 3}},
       {6, "f.GIF", {"--frame=5"}, {4}, {3}},
   };
   WriteSq9("a.sq9", 3, 5, Q9_RGB16MB, kMixedFrames);
@@ -147,7 +143,7 @@ TEST_F(RenderTest, OldSequenceInBothTimeUnits) {
     description.replace(at + 1, 1, HexEncode(bulbs));
   ASSERT_EQ(RunTool({"make-old", "-", "-o", PathOf("old.seq")}, description).code, 0);
 
-  ToolRun run = RunTool({"render", PathOf("old.seq"), "-o", PathOf("old.gif")});
+  const ToolRun run = RunTool({"render", PathOf("old.seq"), "-o", PathOf("old.gif")});
   ASSERT_EQ(run.code, 0) << run.err;
   GifAnimation gif;
   std::string error;
@@ -156,11 +152,6 @@ TEST_F(RenderTest, OldSequenceInBothTimeUnits) {
   ASSERT_EQ(gif.frames.size(), 3u);
   EXPECT_EQ(gif.frames[0].PixelValue(2, 1), 0xFFFF00u);
   EXPECT_EQ(gif.frames[1].PixelValue(2, 1), kBlack);
-
-  run = RunTool({"render", PathOf("old.seq"), "-o", PathOf("x.png"), "--frame", "2"});
-  EXPECT_TRUE(FailedWithOneLine(run, kExitFileError));
-  EXPECT_EQ(run.err,
-            "q9seq: " + PathOf("old.seq") + ": frame 2 (kind 2) carries no bulbs to draw\n");
 }
 
 TEST_F(RenderTest, ErrorsGiveOneLineAndNoOutput) {
@@ -168,7 +159,6 @@ TEST_F(RenderTest, ErrorsGiveOneLineAndNoOutput) {
   WriteSq9("none.sq9", 3, 5, Q9_MONO1, {{kFrameInclude, 0, {}}, {kFrameEnd, 0, {}}});
   WriteSq9("wide.sq9", 3, 600, Q9_MONO1, {{kFrameGraphics, 1, {}}});
   WriteSq9("big.sq9", 100, 100, Q9_MONO1, {{kFrameGraphics, 1, {}}, {kFrameGraphics, 1, {}}});
-  std::filesystem::create_directory(PathOf("dir.png"));
   const std::vector<std::string> before = Listing();
 
   const auto P = [this](const std::string& name) { return PathOf(name); };
@@ -182,7 +172,6 @@ TEST_F(RenderTest, ErrorsGiveOneLineAndNoOutput) {
       {{a, "-o", P("o.png"), "--frame", "7"}, a + ": there is no frame 7: the frames are 0 to 6"},
       {{a, "-o", P("o.gif"), "--frame", "0"}, a + ": frame 0 (hdr) carries no bulbs to draw"},
       {{a, "-o", P("no/o.png")}, "cannot write " + P("no/o.png") + ": No such file or directory"},
-      {{a, "-o", P("dir.png")}, "cannot write " + P("dir.png") + ": is a directory"},
       {{P("wide.sq9"), "-o", P("o.gif"), "--zoom", "27"},
        P("wide.sq9") + ": a frame of 600 x 3 bulbs at zoom 27 would be 16200 x 81 pixels, " +
            limits + "use a smaller --zoom"},
