@@ -45,14 +45,12 @@ struct ApplyCase {
 TEST(SettingsSetApply, FollowsTheLoadRules) {
   // Frame 100 x 50, sign 20 x 10 unless said otherwise; the record starts
   // with Width 30 in Pixels mode, KeepAspect 1, AutoCenter 0, XPos 7.
-  const SettingsTarget frame{true, 100, 50, 20, 10}, narrow{true, 10, 50, 20, 10},
-      noFrame{false, 0, 0, 20, 10};
+  const SettingsTarget frame{true, 100, 50, 20, 10}, noFrame{false, 0, 0, 20, 10};
   const std::nullopt_t none = std::nullopt;
   const ApplyCase cases[] = {
       {"XPos beyond the width becomes 0", 101u, none, 0u, none, none, frame, 0, 30, 1},
       {"XPos equal to the width stays", 100u, none, 0u, none, none, frame, 100, 30, 1},
       {"missing XPos: sign centred", none, none, 0u, none, none, frame, 40, 30, 1},
-      {"missing XPos, frame narrower than the sign", none, none, 0u, none, none, narrow, 0, 30, 1},
       {"no frame: the position is not touched", 3u, none, 0u, none, none, noFrame, 7, 30, 1},
       {"missing KeepRatio keeps the record's 1", 5u, 80u, none, 0u, none, frame, 5, 20, 1},
       {"no KeepRatio: sizes as stored", 5u, 80u, 0u, 0u, none, frame, 5, 80, 0},
