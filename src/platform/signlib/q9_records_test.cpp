@@ -2,21 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <string>
 
 namespace q9::platform {
 namespace {
-
-TEST(RecordTextTest, StopsAtNulLimitOrEnd) {
-  const std::vector<uint8_t> bytes = {'x', 'a', 'b', 0, 'c', 'd', 'e'};
-  struct Case {
-    size_t offset, maxChars;
-    const char* expected;
-  };
-  const Case cases[] = {{1, 10, "ab"}, {4, 10, "cde"}, {4, 2, "cd"}, {7, 10, ""}, {99, 10, ""}};
-  for (const Case& c : cases)
-    EXPECT_EQ(RecordText(bytes, c.offset, c.maxChars), c.expected) << c.offset << "," << c.maxChars;
-}
 
 TEST(TxdRecordTest, NameAndTextStayInsideTheirFields) {
   struct Case {

@@ -1,17 +1,13 @@
 #include "platform/signlib/q9_sequence_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <filesystem>
 
 #include "platform/signlib/q9_data_frame.h"
-#include "platform/signlib/q9_end_frame.h"
 #include "platform/signlib/q9_gph_frame.h"
-#include "platform/signlib/q9_hdr_frame.h"
 #include "platform/signlib/q9_inc_frame.h"
 #include "platform/signlib/q9_txd_frame.h"
 #include "platform/signlib/sq9_reader.h"
@@ -49,13 +45,9 @@ TEST_F(SequenceFileTest, OpenCreateRefusesImpossibleGeometryAndDestination) {
     int expected;
   };
   // 32768 x 16384 Mono1 is exactly 64 MiB of bulbs; one more row pads to two.
-  const Case cases[] = {{0, 10, Q9_MONO1, 1, 0},
-                        {10, 0, Q9_MONO1, 1, 0},
-                        {10, 10, 15, 1, 0},
-                        {10, 10, Q9_RGB16MB, 4, 0},
-                        {10, 10, Q9_RGB16MB, 3, 1},
-                        {32768, 16384, Q9_MONO1, 1, 1},
-                        {32769, 16384, Q9_MONO1, 1, 0},
+  const Case cases[] = {{0, 10, Q9_MONO1, 1, 0},         {10, 10, 15, 1, 0},
+                        {10, 10, Q9_RGB16MB, 4, 0},      {10, 10, Q9_RGB16MB, 3, 1},
+                        {32768, 16384, Q9_MONO1, 1, 1},  {32769, 16384, Q9_MONO1, 1, 0},
                         {65535, 65535, Q9_RGB16MB, 1, 0}};
   for (const Case& c : cases) {
     CQ9SequenceFile seq;
@@ -66,23 +58,15 @@ TEST_F(SequenceFileTest, OpenCreateRefusesImpossibleGeometryAndDestination) {
     seq.Close();
     EXPECT_TRUE(Listing().empty());
   }
-  ASSERT_TRUE(fs::create_directory(m_dir / "locked"));
+  // /proc cannot take a file, whoever runs the test.
   WriteAll(PathOf("plain"), {1});
-  std::vector<std::string> paths = {m_dir.string() + "/", m_dir.string(), PathOf("missing/a.sq9"),
-                                    PathOf("plain/a.sq9"), "/proc/a.sq9"};
-  // Permission bits do not stop the superuser; /proc covers that case.
-  if (geteuid() != 0) {
-    fs::permissions(m_dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-    paths.push_back(PathOf("locked/a.sq9"));
-  }
   CQ9SequenceFile seq;
-  EXPECT_EQ(seq.OpenCreate(nullptr, 1, 1, Q9_MONO1, 1), 0);
-  for (const std::string& path : paths) {
+  for (const std::string& path : {m_dir.string() + "/", m_dir.string(), PathOf("missing/a.sq9"),
+                                  PathOf("plain/a.sq9"), std::string("/proc/a.sq9")}) {
     EXPECT_EQ(seq.OpenCreate(path.c_str(), 4, 4, Q9_MONO1, 1), 0) << path;
     EXPECT_EQ(seq.Save(), 0);
   }
-  EXPECT_EQ(Listing(), (std::vector<std::string>{"locked", "plain"}));
-  EXPECT_TRUE(fs::is_empty(m_dir / "locked"));
+  EXPECT_EQ(Listing(), std::vector<std::string>{"plain"});
 }
 
 TEST_F(SequenceFileTest, AddFramePositions) {
@@ -92,9 +76,8 @@ TEST_F(SequenceFileTest, AddFramePositions) {
   const struct {
     int position, expected;
     std::vector<uint32_t> order;
-  } cases[] = {{-1, 4, {H, G, D, T, E}}, {1, 1, {H, E, G, D, T}},    {3, 3, {H, G, D, E, T}},
-               {4, 4, {H, G, D, T, E}},  {99, 4, {H, G, D, T, E}},   {0, -1, {H, G, D, T}},
-               {-2, -1, {H, G, D, T}},   {INT_MIN, -1, {H, G, D, T}}};
+  } cases[] = {{-1, 4, {H, G, D, T, E}}, {1, 1, {H, E, G, D, T}}, {3, 3, {H, G, D, E, T}},
+               {99, 4, {H, G, D, T, E}}, {0, -1, {H, G, D, T}},   {-2, -1, {H, G, D, T}}};
   for (const auto& c : cases) {
     CQ9SequenceFile seq;
     OpenSmall(seq, "a.sq9");
@@ -106,31 +89,21 @@ TEST_F(SequenceFileTest, AddFramePositions) {
     EXPECT_EQ(order, c.order) << "position " << c.position;
     // Frames already handed out stay where they are in memory.
     EXPECT_EQ(seq.Frame(c.expected == 1 ? 2 : 1), graphics);
-    EXPECT_EQ(seq.Frame(seq.FrameCount()), nullptr);
-    EXPECT_EQ(seq.Frame(-1), nullptr);
-    for (uint32_t code : {H, FourCC("GRP "), 0u}) EXPECT_EQ(seq.AddFrame(code, -1), -1);
+    for (uint32_t code : {H, FourCC("GRP ")}) EXPECT_EQ(seq.AddFrame(code, -1), -1);
   }
 }
 
-// Each frame type is of its own class only, except that data frames are
-// graphics frames too; new frames are zeroed.
+// New frames are zeroed and of their class; data frames are graphics frames
+// too, but not the other way round.
 TEST_F(SequenceFileTest, NewFramesAreZeroedAndOfTheirClass) {
   CQ9SequenceFile seq;
   ASSERT_EQ(seq.OpenCreate(PathOf("z.sq9").c_str(), 9, 33, Q9_RGB16MB, 1), 1);
-  const uint32_t codes[] = {FourCC("hdr "), kFrameGraphics,     kFrameData,
-                            kFrameInclude,  kFrameTransmitData, kFrameEnd};
-  const CQ9RuntimeClass* classes[] = {
-      &CQ9HdrFrame::classCQ9HdrFrame,   &CQ9GphFrame::classCQ9GphFrame,
-      &CQ9DataFrame::classCQ9DataFrame, &CQ9IncFrame::classCQ9IncFrame,
-      &CQ9TxdFrame::classCQ9TxdFrame,   &CQ9EndFrame::classCQ9EndFrame};
-  for (int f = 0; f < 6; ++f) {
-    ASSERT_EQ(f == 0 ? 0 : seq.AddFrame(codes[f], -1), f);
-    EXPECT_EQ(seq.Frame(f)->TypeCode(), codes[f]);
-    EXPECT_TRUE(seq.Frame(f)->IsKindOf(&CQ9Frame::classCQ9Frame));
-    EXPECT_FALSE(seq.Frame(f)->IsKindOf(nullptr));
-    for (int c = 0; c < 6; ++c)
-      EXPECT_EQ(seq.Frame(f)->IsKindOf(classes[c]), c == f || (f == 2 && c == 1)) << f << c;
-  }
+  for (uint32_t code : {kFrameGraphics, kFrameData, kFrameInclude, kFrameTransmitData, kFrameEnd})
+    ASSERT_GT(seq.AddFrame(code, -1), 0);
+  EXPECT_FALSE(seq.Frame(1)->IsKindOf(&CQ9DataFrame::classCQ9DataFrame));
+  EXPECT_TRUE(seq.Frame(2)->IsKindOf(&CQ9GphFrame::classCQ9GphFrame));
+  EXPECT_TRUE(seq.Frame(4)->IsKindOf(&CQ9TxdFrame::classCQ9TxdFrame));
+  EXPECT_FALSE(seq.Frame(5)->IsKindOf(&CQ9TxdFrame::classCQ9TxdFrame));
   auto* data = static_cast<CQ9DataFrame*>(seq.Frame(2));
   EXPECT_EQ(static_cast<CQ9IncFrame*>(seq.Frame(3))->FieldCount(), 0);
   EXPECT_TRUE(AllZero(static_cast<CQ9TxdFrame*>(seq.Frame(4))->TxdFrame()->View()));
@@ -185,20 +158,14 @@ TEST_F(SequenceFileTest, PreviewOnlyFileIsNeverOverwritten) {
   seq.Close();
   EXPECT_EQ(ReadAll(PathOf("p.sq9")), before);
   EXPECT_EQ(Listing(), std::vector<std::string>{"p.sq9"});
-
-  // The same object opens an ordinary destination afterwards.
-  ASSERT_EQ(seq.OpenCreate(PathOf("q.sq9").c_str(), 10, 10, Q9_MONO1, 1), 1);
-  EXPECT_EQ(seq.IsPreviewOnly(), 0);
 }
 
-// Until Save the destination stays as it was, a temporary file beside it
-// takes the frames, and closing or reopening leaves no trace; Save renames
-// the temporary file over the destination.
+// Until Save the destination stays as it was and a temporary file beside it
+// takes the frames; closing or reopening leaves no trace.
 TEST_F(SequenceFileTest, SaveReplacesTheOldFileAtOnceCloseLeavesNoTrace) {
   const std::vector<uint8_t> old = {'R', 'I', 'F', 'F'};  // not a sequence: replaced
   WriteAll(PathOf("s.sq9"), old);
   CQ9SequenceFile seq;
-  EXPECT_EQ(seq.AddFrame(kFrameGraphics, -1), -1);  // never opened
   for (bool reopen : {false, true}) {
     OpenSmall(seq, "s.sq9");
     EXPECT_EQ(seq.IsPreviewOnly(), 0);
@@ -209,16 +176,11 @@ TEST_F(SequenceFileTest, SaveReplacesTheOldFileAtOnceCloseLeavesNoTrace) {
     if (reopen) {
       ASSERT_EQ(seq.OpenCreate(PathOf("t.sq9").c_str(), 3, 3, Q9_RGB32KB, 2), 1);
       EXPECT_EQ(seq.FrameCount(), 1);
-      EXPECT_EQ(seq.Geometry(), (SignGeometry{3, 3, Q9_RGB32KB}));
     }
     seq.Close();
-    seq.Close();  // twice is harmless
     EXPECT_EQ(ReadAll(PathOf("s.sq9")), old);
     EXPECT_EQ(Listing(), std::vector<std::string>{"s.sq9"});
   }
-  EXPECT_EQ(seq.AddFrame(kFrameGraphics, -1), -1);
-  EXPECT_EQ(seq.Frame(0), nullptr);
-  EXPECT_EQ(seq.Save(), 0);
 
   OpenSmall(seq, "s.sq9");
   ASSERT_EQ(seq.AddFrame(kFrameGraphics, -1), 1);
@@ -227,20 +189,12 @@ TEST_F(SequenceFileTest, SaveReplacesTheOldFileAtOnceCloseLeavesNoTrace) {
   EXPECT_EQ(FramesInFile("s.sq9"), 2);
   // Not the owner-only mode of a temporary file.
   EXPECT_NE(fs::status(PathOf("s.sq9")).permissions() & fs::perms::others_read, fs::perms::none);
-  // A second Save writes the sequence again, with what was added since.
-  ASSERT_EQ(seq.AddFrame(kFrameEnd, -1), 2);
-  ASSERT_EQ(seq.Save(), 1);
-  EXPECT_EQ(FramesInFile("s.sq9"), 3);
 
   // A failed save (the destination is now a non-empty directory, so the
   // rename fails) leaves no temporary file.
   ASSERT_TRUE(fs::remove(PathOf("s.sq9")) && fs::create_directory(PathOf("s.sq9")));
   WriteAll(PathOf("s.sq9/inside"), {1});
   EXPECT_EQ(seq.Save(), 0);
-  {
-    CQ9SequenceFile unsaved;
-    OpenSmall(unsaved, "u.sq9");
-  }  // the destructor closes too
   seq.Close();
   EXPECT_EQ(Listing(), std::vector<std::string>{"s.sq9"});
 }

@@ -17,86 +17,66 @@ std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
   return v;
 }
 
-std::vector<uint8_t> Bytes(const uint8_t* p, size_t n) {
-  return p ? std::vector<uint8_t>(p, p + n) : std::vector<uint8_t>();
-}
-
-// One frame of each kind written and read back by the reader, with records
-// of several lengths; graphical frames with and without bulb data.
+// Frames written and read back by the reader: records of several lengths
+// (a full 1,056-byte record, then a 5-byte one whose tail must read zero),
+// graphical frames with and without bulb data.
 TEST(CQ8SeqWriterTest, EveryKindSurvivesARoundTrip) {
-  // Records of 1,056 then 5 bytes: the record buffer's tail must be cleared.
   const struct {
     unsigned kind;
     size_t recordLength;
     bool withBulbs;
-  } cases[] = {{0, 0, false},  {2, 32, false},   {4, 32, true},
-               {4, 0, false},  {5, 1055, false}, {6, kQ8RecordSize, true},
-               {6, 32, false}, {7, 528, false},  {200, kQ8RecordSize, false},
-               {255, 5, false}};
+  } cases[] = {{0, 0, false}, {4, 32, true}, {6, kQ8RecordSize, false}, {255, 5, false}};
   CQ8SeqWriter w;
   ASSERT_TRUE(w.Create(9, 17, Q9_RGB4K));
   const size_t bulbSize = BulbDataSize(9, 17, Q9_RGB4K);
   for (size_t i = 0; i < std::size(cases); ++i) {
     const auto& c = cases[i];
-    ASSERT_TRUE(
-        w.AddFrame(c.kind, Pattern(c.recordLength, uint8_t(i)),
-                   c.withBulbs ? Pattern(bulbSize, uint8_t(i + 100)) : std::vector<uint8_t>()))
-        << w.Error();
+    ASSERT_TRUE(w.AddFrame(c.kind, Pattern(c.recordLength, uint8_t(i)),
+                           c.withBulbs ? Pattern(bulbSize, 99) : std::vector<uint8_t>()));
   }
-  EXPECT_EQ(w.GetNFrames(), std::size(cases));
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(w.Serialize(&bytes)) << w.Error();
-
   CQ8Seq seq;
   ASSERT_EQ(seq.OpenBuffer(std::move(bytes)), kQ8Ok);
   ASSERT_EQ(seq.GetNFrames(), std::size(cases));
   for (size_t i = 0; i < std::size(cases); ++i) {
     const auto& c = cases[i];
-    const bool graphical = c.kind == 4 || c.kind == 6;
     SCOPED_TRACE(::testing::Message() << "frame " << i + 1 << " kind " << c.kind);
     ASSERT_EQ(seq.LoadFrame(unsigned(i + 1)), kQ8Ok);
     EXPECT_EQ(seq.GetFrameType(), c.kind);
-    EXPECT_EQ(bool(seq.IsGraphical()), graphical);
     std::vector<uint8_t> record = Pattern(c.recordLength, uint8_t(i));
     record.resize(kQ8RecordSize + 1, 0);  // with the C-string guard
-    EXPECT_EQ(Bytes(seq.GetFrBufPtr(), kQ8RecordSize + 1), record);
-    std::vector<uint8_t> bulbs;
-    if (graphical)
-      bulbs = c.withBulbs ? Pattern(bulbSize, uint8_t(i + 100)) : std::vector<uint8_t>(bulbSize, 0);
-    EXPECT_EQ(Bytes(seq.GetBulbPtr(), seq.GetBulbSize()), bulbs);
+    EXPECT_EQ(std::vector<uint8_t>(seq.GetFrBufPtr(), seq.GetFrBufPtr() + record.size()), record);
+    const std::vector<uint8_t> bulbs = c.kind == 0 || c.kind == 255 ? std::vector<uint8_t>()
+                                       : c.withBulbs                ? Pattern(bulbSize, 99)
+                                                     : std::vector<uint8_t>(bulbSize, 0);
+    EXPECT_EQ(std::vector<uint8_t>(seq.GetBulbPtr(), seq.GetBulbPtr() + seq.GetBulbSize()), bulbs);
   }
 }
 
 TEST(CQ8SeqWriterTest, RefusesWhatAReaderWouldRefuse) {
-  for (const SignGeometry& g : {SignGeometry{0, 4, Q9_MONO1}, SignGeometry{4097, 4, Q9_MONO1},
-                                SignGeometry{4, 4097, Q9_MONO1}, SignGeometry{4, 4, Q9_NO_COLOR}}) {
-    CQ8SeqWriter w;
-    std::vector<uint8_t> out;
-    EXPECT_FALSE(w.Create(g)) << g.rows << "x" << g.columns << " type " << g.colorType;
-    EXPECT_FALSE(w.Error().empty());
-    EXPECT_FALSE(w.Serialize(&out));  // a refused geometry leaves nothing
-    EXPECT_FALSE(w.AddFrame(kQ8FrameEnd, {}));
-  }
+  CQ8SeqWriter w;
+  std::vector<uint8_t> out;
+  EXPECT_FALSE(w.Create(4097, 4, Q9_MONO1));
+  EXPECT_FALSE(w.Create(4, 4, Q9_NO_COLOR));
+  EXPECT_FALSE(w.Serialize(&out));  // a refused geometry leaves nothing
+  ASSERT_TRUE(w.Create(4, 4, Q9_MONO1));
   const size_t bulbSize = BulbDataSize(4, 4, Q9_MONO1);
   const struct {
-    const char* name;
     unsigned kind;
     size_t record, bulbs;
-  } cases[] = {{"kind 256", 256, 0, 0},
-               {"record too long", kQ8FrameGraphics, kQ8RecordSize + 1, 0},
-               {"bulbs on an end frame", kQ8FrameEnd, 0, bulbSize},
-               {"bulbs on kind 8", 8, 0, bulbSize},
-               {"bulbs one short", kQ8FrameGraphics, 0, bulbSize - 1},
-               {"bulbs one long", kQ8FrameData, 0, bulbSize + 1}};
+  } cases[] = {{256, 0, 0},
+               {kQ8FrameGraphics, kQ8RecordSize + 1, 0},
+               {kQ8FrameEnd, 0, bulbSize},
+               {kQ8FrameGraphics, 0, bulbSize - 1},
+               {kQ8FrameData, 0, bulbSize + 1}};
   for (const auto& c : cases) {
-    CQ8SeqWriter w;
-    ASSERT_TRUE(w.Create(4, 4, Q9_MONO1));
     EXPECT_FALSE(
         w.AddFrame(c.kind, std::vector<uint8_t>(c.record, 1), std::vector<uint8_t>(c.bulbs, 1)))
-        << c.name;
-    EXPECT_EQ(w.GetNFrames(), 0u);
+        << &c - cases;
     EXPECT_FALSE(w.Error().empty());
   }
+  EXPECT_EQ(w.GetNFrames(), 0u);
 }
 
 using CQ8SeqWriterFileTest = testing::TempDirTest;
@@ -106,22 +86,14 @@ TEST_F(CQ8SeqWriterFileTest, WriteReplacesTheFileWholeAndLeavesNoTemporary) {
   const std::string path = PathOf("show.seq");
   testing::WriteAll(path, {'o', 'l', 'd'});
   CQ8SeqWriter w;
-  ASSERT_TRUE(w.Create(4, 4, Q9_MONO1));
-  ASSERT_TRUE(w.AddFrame(kQ8FrameGraphics, {}));
-  ASSERT_TRUE(w.Create(SignGeometry{8, 16, Q9_TRI256}));  // starts afresh
-  EXPECT_EQ(w.GetNFrames(), 0u);
+  ASSERT_TRUE(w.Create(SignGeometry{8, 16, Q9_TRI256}));
   ASSERT_TRUE(w.AddFrame(kQ8FrameGraphics, Pattern(20, 1), Pattern(w.BulbSize(), 2)));
   ASSERT_TRUE(w.Write(path)) << w.Error();
   std::vector<uint8_t> expected;
   ASSERT_TRUE(w.Serialize(&expected));
   EXPECT_EQ(testing::ReadAll(path), expected);
-  CQ8Seq seq;
-  ASSERT_EQ(seq.Open(path.c_str()), kQ8Ok);
-  EXPECT_EQ(seq.GetNFrames(), 1u);
 
   EXPECT_FALSE(w.Write(PathOf("no/such/dir.seq")));
-  EXPECT_FALSE(w.Error().empty());
-  EXPECT_FALSE(w.Write(""));
   // The destination is a non-empty directory: the rename fails and the
   // temporary file goes.
   std::filesystem::create_directories(m_dir / "taken.seq" / "inside");
