@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <tuple>
 
 #include "platform/signlib/byte_io.h"
@@ -33,21 +33,15 @@ Bytes Avi(const std::vector<Bytes>& hdrl) {
   return List("AVI ", {List("hdrl", hdrl), List("movi", {Chunk("00dc", {1, 2, 3, 4})})}, "RIFF");
 }
 
-// A 'strh' chunk cut to size bytes.
-Bytes Strh(const char* type, uint32_t scale, uint32_t rate, uint32_t start, uint32_t length,
-           uint32_t sampleSize = 0, size_t size = 56) {
-  ByteWriter w;
-  w.Bytes({reinterpret_cast<const uint8_t*>(type), 4});
-  w.Zeros(16);
-  for (uint32_t v : {scale, rate, start, length, 0u, 0u, sampleSize, 0u, 0u}) w.U32(v);
-  Bytes data = w.Take();
-  data.resize(size);
-  return Chunk("strh", data);
-}
-
-Bytes Strl(const Bytes& strh, int formatSize = -1) {
-  return formatSize < 0 ? List("strl", {strh})
-                        : List("strl", {strh, Chunk("strf", Bytes(size_t(formatSize), 7))});
+// A stream list: a 'strh' with these fields from the scale on (scale, rate,
+// start, length, ..., sample size), cut to strhSize bytes, and a 'strf'.
+Bytes Strl(const char* type, const std::vector<uint32_t>& fields, size_t formatSize,
+           size_t strhSize = 56) {
+  Bytes strh(56, 0);
+  std::copy_n(type, 4, strh.begin());
+  for (size_t i = 0; i < fields.size(); ++i) StoreU32(&strh[20 + 4 * i], fields[i]);
+  strh.resize(strhSize);
+  return List("strl", {Chunk("strh", strh), Chunk("strf", Bytes(formatSize, 7))});
 }
 
 // The bytes with a 32-bit value stored at an offset, from the end when negative.
@@ -61,7 +55,7 @@ using Fields = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint
 TEST(AviStreamHeaderTest, ReadsTheStreamHeadersOfAFile) {
   constexpr uint32_t kVids = FourCcOf("vids");
   constexpr uint32_t kAuds = FourCcOf("auds");
-  const Bytes video = Strl(Strh("vids", 1, 25, 3, 10), 40);
+  const Bytes video = Strl("vids", {1, 25, 3, 10}, 40);
   const Fields videoFields = {kVids, 1, 25, 3, 10, 0, 40};
   const Bytes plain = Avi({video});
   Bytes nested = video;
@@ -71,22 +65,16 @@ TEST(AviStreamHeaderTest, ReadsTheStreamHeadersOfAFile) {
     Bytes file;
     std::vector<Fields> want;
   } cases[] = {
-      {"video_and_audio",
-       Avi({Chunk("avih", Bytes(56, 0)), Strl(Strh("vids", 1001, 30000, 5, 10), 40),
-            Strl(Strh("auds", 1, 8000, 0, 16000, 2), 18)}),
-       {{kVids, 1001, 30000, 5, 10, 0, 40}, {kAuds, 1, 8000, 0, 16000, 2, 18}}},
       // A padding stream makes no stream, and its format is not taken for
       // the stream before it.
-      {"pads_skipped", Avi({video, Strl(Strh("pads", 1, 1, 0, 0), 11)}), {videoFields}},
-      {"empty_format", Avi({Strl(Strh("auds", 1, 8000, 0, 9), 0)}), {{kAuds, 1, 8000, 0, 9, 0, 0}}},
-      {"no_format", Avi({Strl(Strh("vids", 1, 25, 0, 3))}), {{kVids, 1, 25, 0, 3, 0, 0}}},
-      // A short header keeps the fields it has.
-      {"short_strh", Avi({Strl(Strh("vids", 2, 50, 7, 9, 0, 32))}), {{kVids, 2, 50, 7, 0, 0, 0}}},
-      // Odd-sized chunks are padded to even sizes.
+      {"pads_skipped", Avi({video, Strl("pads", {1, 1, 0, 0}, 11)}), {videoFields}},
+      // A short header keeps the fields it has; an empty format has size 0.
+      {"short_strh", Avi({Strl("vids", {2, 50, 7, 9}, 0, 32)}), {{kVids, 2, 50, 7, 0, 0, 0}}},
+      // Video and audio; odd-sized chunks are padded to even sizes.
       {"odd_chunk_padding",
-       Avi({Chunk("JUNK", {1, 2, 3}), Strl(Strh("vids", 1, 25, 0, 3), 41),
-            Strl(Strh("auds", 1, 100, 0, 1), 20)}),
-       {{kVids, 1, 25, 0, 3, 0, 41}, {kAuds, 1, 100, 0, 1, 0, 20}}},
+       Avi({Chunk("JUNK", {1, 2, 3}), Strl("vids", {1001, 30000, 5, 3}, 41),
+            Strl("auds", {1, 8000, 0, 16000, 0, 0, 2}, 20)}),
+       {{kVids, 1001, 30000, 5, 3, 0, 41}, {kAuds, 1, 8000, 0, 16000, 2, 20}}},
       // A chunk longer than its list ends the walk after what it holds.
       {"cut_short", With(Avi({video, Chunk("JUNK", {1, 2})}), -30, 1000), {videoFields}},
       // Deeply nested lists are not followed without end.
@@ -94,12 +82,9 @@ TEST(AviStreamHeaderTest, ReadsTheStreamHeadersOfAFile) {
       {"junk_first",
        List("AVI ", {Chunk("JUNK", Bytes(33, 0)), List("hdrl", {video})}, "RIFF"),
        {videoFields}},
-      {"movi_first", List("AVI ", {List("movi", {}), List("hdrl", {video})}, "RIFF"), {}},
-      {"not_avi", List("WAVE", {List("hdrl", {video})}, "RIFF"), {}},
       {"truncated_file", Bytes(plain.begin(), plain.end() - 40), {videoFields}},
       {"huge_list", With(plain, 16, 0x7FFFFFF0), {}},
       {"too_short", {'R', 'I', 'F', 'F'}, {}},
-      {"garbage", Bytes(70, 0xFF), {}},
   };
   for (const auto& c : cases) {
     const std::vector<AviStreamHeader> got =

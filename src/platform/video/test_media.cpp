@@ -58,19 +58,17 @@ std::string Clip(const std::string& name) {
   if (const auto it = made.find(name); it != made.end()) return it->second;
   const std::string mjpeg = " -c:v mjpeg -q:v 2";
   const std::string mpeg4 = " -c:v mpeg4 -g 6 -bf 2 -q:v 2";
-  // x264 only makes B-frames of these flat pictures when it may not choose.
-  const std::string h264 =
-      " -c:v libx264 -g 6 -bf 2 -x264-params scenecut=0:b-adapt=0 -pix_fmt yuv420p";
   const std::map<std::string, std::string> recipes = {
       {"mjpeg25.avi", ColourCountInput("64x48", "25", 10) + mjpeg},
-      {"mjpeg2997.avi", ColourCountInput("64x48", "30000/1001", 10) + mjpeg},
       // Input frame 4 moves one frame later: the AVI muxer writes an empty
       // chunk for the gap at time stamp 4.
       {"drop.avi", ColourCountInput("64x48", "25", 10) +
                        " -vf \"setpts='(N+gte(N,4))/(25*TB)'\" -fps_mode passthrough" + mjpeg},
       {"bframes.avi", ColourCountInput("64x48", "25", 30) + mpeg4},
-      {"h264b.avi", ColourCountInput("64x48", "25", 12) + h264},
-      {"h264b.mp4", ColourCountInput("320x240", "25", 12) + h264},
+      // x264 only makes B-frames of these flat pictures when it may not choose.
+      {"h264b.mp4",
+       ColourCountInput("320x240", "25", 12) +
+           " -c:v libx264 -g 6 -bf 2 -x264-params scenecut=0:b-adapt=0 -pix_fmt yuv420p"},
       {"mpeg4.mkv", ColourCountInput("64x48", "30000/1001", 12) + mpeg4},
       {"audio.avi", "-f lavfi -i sine=sample_rate=8000:d=1 " + ColourCountInput("64x48", "25", 25) +
                         mjpeg + " -c:a pcm_s16le"},
@@ -139,6 +137,13 @@ std::vector<std::vector<uint8_t>> MoviChunks(const std::vector<uint8_t>& avi, co
     pos += 8 + size + (size & 1);
   }
   return chunks;
+}
+
+std::vector<uint8_t> TopDownPixels(const Bitmap& frame) {
+  std::vector<uint8_t> out;
+  for (int y = 0; y < frame.Height(); ++y)
+    out.insert(out.end(), frame.Row(y), frame.Row(y) + 3 * frame.Width());
+  return out;
 }
 
 }  // namespace q9::platform::test

@@ -34,16 +34,13 @@ std::string ColourCountInput(const std::string& size, const std::string& rate, i
 // The i of such a frame, from its mean red; -1 for an empty bitmap.
 int ColourIndex(const Bitmap& frame);
 
-// The shared clips, made once per test program; colour counts of 64 x 48 at
-// 25 fps unless said otherwise: mjpeg25.avi (10 frames), mjpeg2997.avi (10
-// frames at 30000/1001), start<N>.avi (mjpeg25.avi with stream start N in its
-// header), drop.avi (10 frames, an empty chunk at time stamp 4, length 11),
-// bframes.avi (30 frames of MPEG-4 with B-frames, a key frame every 6),
-// h264b.avi and h264b.mp4 (12 frames of H.264, I B B P B P in groups of 6;
-// the mp4 320 x 240, enough for threaded decoding), mpeg4.mkv (12 frames of
-// MPEG-4 with B-frames at 30000/1001, stamped in milliseconds), audio.avi (25
-// MJPEG frames, one second of 16-bit mono PCM at 8000 Hz).
-// The path, or "" (and a test failure) when ffmpeg could not make it.
+// The shared clips, made once per test program, or "" (and a test failure)
+// when ffmpeg could not: colour counts of 64 x 48 at 25 fps unless said
+// otherwise. mjpeg25.avi (10 frames), start<N>.avi (mjpeg25.avi with stream
+// start N), drop.avi (10 frames, an empty chunk at time stamp 4), bframes.avi
+// (30 frames of MPEG-4 with B-frames), h264b.mp4 (12 frames of H.264 with
+// B-frames at 320 x 240), mpeg4.mkv (12 frames of MPEG-4 with B-frames at
+// 30000/1001), audio.avi (25 MJPEG frames, 1 s of 16-bit mono PCM at 8 kHz).
 std::string Clip(const std::string& name);
 std::string ScratchFile(const std::string& name);  // a path in the clips' folder
 
@@ -59,5 +56,7 @@ bool PatchStrh(std::vector<uint8_t>& avi, const char* fccType, size_t field, uin
 size_t FindChunk(const std::vector<uint8_t>& bytes, const char* id, size_t from = 0);
 // The payloads of the chunks with this id inside the 'movi' list, in order.
 std::vector<std::vector<uint8_t>> MoviChunks(const std::vector<uint8_t>& avi, const char* id);
+// The bitmap's pixels as top-down rows without padding (ffmpeg's rawvideo).
+std::vector<uint8_t> TopDownPixels(const Bitmap& frame);
 
 }  // namespace q9::platform::test
