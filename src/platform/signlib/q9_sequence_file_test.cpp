@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
-#include "platform/signlib/q9_data_frame.h"
-#include "platform/signlib/q9_txd_frame.h"
+#include "platform/signlib/q9_inc_frame.h"
+#include "platform/signlib/q9_records.h"
 #include "platform/signlib/sq9_reader.h"
 #include "platform/signlib/sq9_test_support.h"
 
@@ -17,21 +16,18 @@ using testing::ReadAll;
 using testing::WriteAll;
 namespace fs = std::filesystem;
 
-bool AllZero(std::span<const uint8_t> bytes) {
-  return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
-}
-
 class SequenceFileTest : public testing::TempDirTest {
  protected:
   // A writable 4 x 6 Mono4 sequence at name.
   void OpenSmall(CQ9SequenceFile& seq, const std::string& name) {
     ASSERT_EQ(seq.OpenCreate(PathOf(name).c_str(), 4, 6, Q9_MONO4, Q9_PT_INCANDESCENT), 1);
   }
-  // The number of frames in the file at name, -1 when it does not read.
-  int FramesInFile(const std::string& name) {
+  // The file at name as read; no frames when it does not read.
+  Sq9Contents InFile(const std::string& name) {
     Sq9Contents contents;
     std::string error;
-    return ReadSq9File(PathOf(name), contents, error) ? int(contents.frames.size()) : -1;
+    EXPECT_TRUE(ReadSq9File(PathOf(name), contents, error)) << error;
+    return contents;
   }
 };
 
@@ -86,17 +82,18 @@ TEST_F(SequenceFileTest, AddFramePositions) {
   }
 }
 
-// A frame the caller leaves alone is written as zeros.
-TEST_F(SequenceFileTest, NewFramesAreZeroed) {
-  CQ9SequenceFile seq;
-  OpenSmall(seq, "z.sq9");
-  ASSERT_EQ(seq.AddFrame(kFrameData, -1), 1);
-  ASSERT_EQ(seq.AddFrame(kFrameTransmitData, -1), 2);
-  auto* data = static_cast<CQ9DataFrame*>(seq.Frame(1));
-  ASSERT_EQ(data->BulbDataSize(), BulbDataSize(4, 6, Q9_MONO4));
-  EXPECT_TRUE(AllZero({data->BulbData(), data->BulbDataSize()}));
-  EXPECT_TRUE(AllZero(data->GphHdr()->View()) && AllZero(data->DataHdr()->View()));
-  EXPECT_TRUE(AllZero(static_cast<CQ9TxdFrame*>(seq.Frame(2))->TxdFrame()->View()));
+// At most 16 fields of at most 511 bytes; a refused path leaves the field
+// as it was.
+TEST(IncFrameTest, FieldCountAndPathLimits) {
+  CQ9IncFrame inc;
+  EXPECT_EQ(inc.SetFieldCount(17), 0);
+  ASSERT_EQ(inc.SetFieldCount(16), 1);
+  ASSERT_EQ(inc.SetFieldCount(3), 1);
+  const std::string max(511, 'p');
+  EXPECT_EQ(inc.SetFieldPath(1, max.c_str()), 1);
+  EXPECT_EQ(inc.SetFieldPath(1, (max + "p").c_str()), 0);
+  EXPECT_EQ(inc.FieldPath(1), max);
+  EXPECT_EQ(inc.PayloadSize(), 2u + 3 * 4 + 511);  // count, then per field 4 bytes and the path
 }
 
 TEST_F(SequenceFileTest, FrameLimitIs65535FramesAnd32BitRiffSize) {
@@ -107,7 +104,7 @@ TEST_F(SequenceFileTest, FrameLimitIs65535FramesAnd32BitRiffSize) {
   EXPECT_EQ(seq.AddFrame(kFrameEnd, 1), -2);
   EXPECT_EQ(seq.AddFrame(FourCC("abcd"), -1), -1);  // a bad argument still reads as such
   ASSERT_EQ(seq.Save(), 1);
-  EXPECT_EQ(FramesInFile("limit.sq9"), 65535);
+  EXPECT_EQ(InFile("limit.sq9").frames.size(), 65535u);
 
   // 64 MiB of bulbs per frame: 63 graphics frames fit below 4 GiB. The
   // frames' pages are never touched, so this costs address space only.
@@ -153,11 +150,17 @@ TEST_F(SequenceFileTest, SaveReplacesTheOldFileAtOnceCloseLeavesNoTrace) {
   EXPECT_EQ(ReadAll(PathOf("s.sq9")), old);
   EXPECT_EQ(Listing(), std::vector<std::string>{"s.sq9"});
 
+  // A new frame the caller leaves alone is written as zeros.
   OpenSmall(seq, "s.sq9");
-  ASSERT_EQ(seq.AddFrame(kFrameGraphics, -1), 1);
+  ASSERT_EQ(seq.AddFrame(kFrameData, -1), 1);
   ASSERT_EQ(seq.Save(), 1);
   EXPECT_EQ(Listing(), std::vector<std::string>{"s.sq9"});
-  EXPECT_EQ(FramesInFile("s.sq9"), 2);
+  const Sq9Contents saved = InFile("s.sq9");
+  ASSERT_EQ(saved.frames.size(), 2u);
+  const Sq9Frame& data = saved.frames[1];
+  EXPECT_EQ(data.bulbs, std::vector<uint8_t>(BulbDataSize(4, 6, Q9_MONO4), 0));
+  EXPECT_EQ(data.record, std::vector<uint8_t>(tag_Q9_GRP_HDR::kSize, 0));
+  EXPECT_EQ(data.dataHeader, std::vector<uint8_t>(tag_Q9_DATA_HDR::kSize, 0));
   // Not the owner-only mode of a temporary file.
   EXPECT_NE(fs::status(PathOf("s.sq9")).permissions() & fs::perms::others_read, fs::perms::none);
 

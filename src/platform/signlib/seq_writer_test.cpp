@@ -60,20 +60,12 @@ TEST(CQ8SeqWriterTest, RefusesWhatAReaderWouldRefuse) {
   EXPECT_FALSE(w.Create(4097, 4, Q9_MONO1));
   EXPECT_FALSE(w.Serialize(&out));  // a refused geometry leaves nothing
   ASSERT_TRUE(w.Create(4, 4, Q9_MONO1));
-  const size_t bulbSize = BulbDataSize(4, 4, Q9_MONO1);
-  const struct {
-    unsigned kind;
-    size_t record, bulbs;
-  } cases[] = {{256, 0, 0},
-               {kQ8FrameGraphics, kQ8RecordSize + 1, 0},
-               {kQ8FrameEnd, 0, bulbSize},
-               {kQ8FrameGraphics, 0, bulbSize - 1}};
-  for (const auto& c : cases) {
-    EXPECT_FALSE(
-        w.AddFrame(c.kind, std::vector<uint8_t>(c.record, 1), std::vector<uint8_t>(c.bulbs, 1)))
-        << &c - cases;
-    EXPECT_FALSE(w.Error().empty());
-  }
+  const std::vector<uint8_t> bulbs(BulbDataSize(4, 4, Q9_MONO1), 1);
+  EXPECT_FALSE(w.AddFrame(256, {}));
+  EXPECT_FALSE(w.AddFrame(kQ8FrameGraphics, std::vector<uint8_t>(kQ8RecordSize + 1, 1)));
+  EXPECT_FALSE(w.AddFrame(kQ8FrameEnd, {}, bulbs));
+  EXPECT_FALSE(w.AddFrame(kQ8FrameGraphics, {}, std::vector<uint8_t>(bulbs.size() - 1, 1)));
+  EXPECT_FALSE(w.Error().empty());
   EXPECT_EQ(w.GetNFrames(), 0u);
 }
 

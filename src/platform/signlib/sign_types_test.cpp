@@ -22,7 +22,6 @@ TEST(SignTypesTest, BulbDataSizeFollowsTheSizeRule) {
   };
   const Case cases[] = {
       {7, 21, Q9_NO_COLOR, 0},   // no bits per bulb
-      {16, 16, Q9_MONO1, 32},    // even rows, whole words: no padding
       {1, 1, Q9_RGB4K, 48},      // one bulb takes two plane rows of one word
       {16, 17, Q9_MONO16, 256},  // 17 columns spill into a second word
       {5, 2, Q9_RGB32KB, 20},    // packed rows are not rounded to even
