@@ -21,36 +21,33 @@ std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
 // (a full 1,056-byte record, then a 5-byte one whose tail must read zero),
 // graphical frames with and without bulb data.
 TEST(CQ8SeqWriterTest, EveryKindSurvivesARoundTrip) {
+  const size_t bulbSize = BulbDataSize(9, 17, Q9_RGB4K);
+  const std::vector<uint8_t> none, zeros(bulbSize, 0);
   const struct {
     unsigned kind;
-    size_t recordLength;
-    bool withBulbs;
-  } cases[] = {{4, 32, true}, {6, kQ8RecordSize, false}, {255, 5, false}};
+    std::vector<uint8_t> record, bulbs, bulbsRead;
+  } cases[] = {{4, Pattern(32, 1), Pattern(bulbSize, 99), Pattern(bulbSize, 99)},
+               {6, Pattern(kQ8RecordSize, 2), none, zeros},
+               {255, Pattern(5, 3), none, none}};
   CQ8SeqWriter w;
   ASSERT_TRUE(w.Create(9, 17, Q9_RGB4K));
-  const size_t bulbSize = BulbDataSize(9, 17, Q9_RGB4K);
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    const auto& c = cases[i];
-    ASSERT_TRUE(w.AddFrame(c.kind, Pattern(c.recordLength, uint8_t(i)),
-                           c.withBulbs ? Pattern(bulbSize, 99) : std::vector<uint8_t>()));
-  }
+  for (const auto& c : cases) ASSERT_TRUE(w.AddFrame(c.kind, c.record, c.bulbs));
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(w.Serialize(&bytes)) << w.Error();
   CQ8Seq seq;
   ASSERT_EQ(seq.OpenBuffer(std::move(bytes)), kQ8Ok);
   ASSERT_EQ(seq.GetNFrames(), std::size(cases));
-  for (size_t i = 0; i < std::size(cases); ++i) {
+  for (unsigned i = 0; i < std::size(cases); ++i) {
     const auto& c = cases[i];
-    SCOPED_TRACE(::testing::Message() << "frame " << i + 1 << " kind " << c.kind);
-    ASSERT_EQ(seq.LoadFrame(unsigned(i + 1)), kQ8Ok);
+    ASSERT_EQ(seq.LoadFrame(i + 1), kQ8Ok);
     EXPECT_EQ(seq.GetFrameType(), c.kind);
-    std::vector<uint8_t> record = Pattern(c.recordLength, uint8_t(i));
+    std::vector<uint8_t> record = c.record;
     record.resize(kQ8RecordSize + 1, 0);  // with the C-string guard
-    EXPECT_EQ(std::vector<uint8_t>(seq.GetFrBufPtr(), seq.GetFrBufPtr() + record.size()), record);
-    const std::vector<uint8_t> bulbs = c.kind == 255 ? std::vector<uint8_t>()
-                                       : c.withBulbs ? Pattern(bulbSize, 99)
-                                                     : std::vector<uint8_t>(bulbSize, 0);
-    EXPECT_EQ(std::vector<uint8_t>(seq.GetBulbPtr(), seq.GetBulbPtr() + seq.GetBulbSize()), bulbs);
+    EXPECT_EQ(std::vector<uint8_t>(seq.GetFrBufPtr(), seq.GetFrBufPtr() + record.size()), record)
+        << c.kind;
+    EXPECT_EQ(std::vector<uint8_t>(seq.GetBulbPtr(), seq.GetBulbPtr() + seq.GetBulbSize()),
+              c.bulbsRead)
+        << c.kind;
   }
 }
 
