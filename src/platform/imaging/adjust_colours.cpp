@@ -93,16 +93,13 @@ void AdjustRow(const ColourPass& p, const uint8_t* in, uint8_t* out, int width) 
   }
 }
 
-bool InRange(int v, int lo, int hi) {
-  return v >= lo && v <= hi;
-}
-
 }  // namespace
 
 int AdjustColours(const Bitmap& src, Bitmap& dst, int brightness, int contrast, int hue,
                   int saturation) {
-  if (!InRange(brightness, -1000, 1000) || !InRange(contrast, -1000, 1000) ||
-      !InRange(hue, -180, 180) || !InRange(saturation, -1000, 1000) || !src.HasData())
+  if (!detail::InRange(brightness, -1000, 1000) || !detail::InRange(contrast, -1000, 1000) ||
+      !detail::InRange(hue, -180, 180) || !detail::InRange(saturation, -1000, 1000) ||
+      !src.HasData())
     return kImagingFailure;
   const Bitmap source = detail::TrueColourCopy(src);
   if (!source.HasData()) return kImagingFailure;

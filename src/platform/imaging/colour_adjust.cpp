@@ -13,15 +13,6 @@
 namespace q9::platform {
 namespace {
 
-bool InRange(int v, int lo, int hi) {
-  return v >= lo && v <= hi;
-}
-
-// Division rounded half away from zero.
-int RoundedDivide(int64_t num, int64_t den) {
-  return int(num >= 0 ? (num + den / 2) / den : -((-num + den / 2) / den));
-}
-
 // Runs pixel(b, g, r) over every pixel of a 24-bit picture, in bands.
 template <class Pixel>
 void ForEachPixel24(Bitmap& bitmap, Pixel&& pixel) {
@@ -40,21 +31,24 @@ void ForEachPixel24(Bitmap& bitmap, Pixel&& pixel) {
 }  // namespace
 
 int ChangeBrightness(Bitmap& bitmap, int change) {
-  if (!InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
+  if (!detail::InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap))
+    return kImagingFailure;
   if (change == 0) return kImagingSuccess;
   detail::ApplyTable24(bitmap, detail::BrightnessTable(change));
   return kImagingSuccess;
 }
 
 int ChangeContrast(Bitmap& bitmap, int change) {
-  if (!InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
+  if (!detail::InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap))
+    return kImagingFailure;
   if (change == 0) return kImagingSuccess;
   detail::ApplyTable24(bitmap, detail::ContrastTable(change, 128));
   return kImagingSuccess;
 }
 
 int ChangeSaturation(Bitmap& bitmap, int change) {
-  if (!InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
+  if (!detail::InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap))
+    return kImagingFailure;
   if (change == 0) return kImagingSuccess;
   // scaled[d + 255] = d * (1000 + change) / 1000 in fixed point; the clamp
   // table takes grey + scaled difference (-510..765) to 0..255.
@@ -75,7 +69,7 @@ int ChangeSaturation(Bitmap& bitmap, int change) {
 }
 
 int ChangeHue(Bitmap& bitmap, int angle) {
-  if (!InRange(angle, -180, 180) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
+  if (!detail::InRange(angle, -180, 180) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
   if (angle == 0) return kImagingSuccess;
   // Nine tables of coefficient x value: the same sums as the combined pass.
   const std::array<int32_t, 9> k = detail::HueCoefficients(angle);
@@ -95,7 +89,8 @@ int ChangeHue(Bitmap& bitmap, int angle) {
 }
 
 int GammaCorrect(Bitmap& bitmap, int gammaTimes100) {
-  if (!InRange(gammaTimes100, 1, 100000) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
+  if (!detail::InRange(gammaTimes100, 1, 100000) || !detail::MakeTrueColour(bitmap))
+    return kImagingFailure;
   std::array<uint8_t, 256> t{};
   const double exponent = 100.0 / gammaTimes100;
   for (int v = 0; v < 256; ++v)
@@ -168,7 +163,8 @@ int CombineBitmap(Bitmap& dst, int dx, int dy, int w, int h, const Bitmap& src, 
 }
 
 int HistoContrast(Bitmap& bitmap, int change) {
-  if (!InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap)) return kImagingFailure;
+  if (!detail::InRange(change, -1000, 1000) || !detail::MakeTrueColour(bitmap))
+    return kImagingFailure;
   if (change == 0) return kImagingSuccess;
   // The pivot is the picture's mean grey rather than the middle of the range.
   uint64_t sum = 0;
@@ -194,7 +190,7 @@ int StretchIntensity(Bitmap& bitmap) {
   if (hi <= lo) return kImagingSuccess;  // one value only: nothing to stretch
   std::array<uint8_t, 256> t{};
   for (int v = 0; v < 256; ++v)
-    t[size_t(v)] = detail::Clamp255(RoundedDivide(int64_t(v - lo) * 255, hi - lo));
+    t[size_t(v)] = detail::Clamp255(detail::RoundedDivide(int64_t(v - lo) * 255, hi - lo));
   detail::ApplyTable24(bitmap, t);
   return kImagingSuccess;
 }

@@ -6,15 +6,6 @@
 #include "platform/imaging/pixel_access.h"
 
 namespace q9::platform::detail {
-namespace {
-
-// Division rounded half away from zero.
-int RoundedDivide(int64_t num, int64_t den) {
-  return int(num >= 0 ? (num + den / 2) / den : -((-num + den / 2) / den));
-}
-
-}  // namespace
-
 std::array<uint8_t, 256> BrightnessTable(int change) {
   const int delta = change * 255 / 1000;
   std::array<uint8_t, 256> t{};

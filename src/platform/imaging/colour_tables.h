@@ -8,6 +8,16 @@
 
 namespace q9::platform::detail {
 
+// A slider value within its range, ends included.
+constexpr bool InRange(int v, int lo, int hi) {
+  return v >= lo && v <= hi;
+}
+
+// Division rounded half away from zero.
+constexpr int RoundedDivide(int64_t num, int64_t den) {
+  return int(num >= 0 ? (num + den / 2) / den : -((-num + den / 2) / den));
+}
+
 // Adding change * 255 / 1000 (truncated), clipped.
 std::array<uint8_t, 256> BrightnessTable(int change);
 // The distance from pivot scaled by (1000 + change) / 1000 below 0 and
