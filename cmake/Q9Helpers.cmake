@@ -29,3 +29,19 @@ function(q9_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# q9_qt_test(NAME SOURCES ... LIBS ...): one Qt Test program of the window,
+# run offscreen as one CTest test.
+function(q9_qt_test name)
+  if(NOT Q9_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+  target_compile_definitions(${name} PRIVATE Q9_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/testdata")
+  q9_target_defaults(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
