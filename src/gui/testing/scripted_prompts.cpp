@@ -43,7 +43,10 @@ std::optional<QString> ScriptedPrompts::OpenFile(QWidget*, const OpenFileRequest
     unanswered << QStringLiteral("open file: ") + request.title;
     return std::nullopt;
   }
-  auto answer = files.front();
+  // Swapped out rather than copied: GCC's -O2 flow analysis takes a copied
+  // optional<QString> for uninitialised.
+  std::optional<QString> answer;
+  answer.swap(files.front());
   files.pop_front();
   return answer;
 }
@@ -54,7 +57,10 @@ std::optional<QString> ScriptedPrompts::PickFolder(QWidget*, const QString& titl
     unanswered << QStringLiteral("folder: ") + title;
     return std::nullopt;
   }
-  auto answer = folders.front();
+  // Swapped out rather than copied: GCC's -O2 flow analysis takes a copied
+  // optional<QString> for uninitialised.
+  std::optional<QString> answer;
+  answer.swap(folders.front());
   folders.pop_front();
   return answer;
 }
