@@ -41,6 +41,9 @@ constexpr int kImagingFailure = 0;
 // Safe to call more than once and from several threads; the operations below
 // call it themselves, so calling it early only picks argv0 for ImageMagick.
 int InitializeImaging(const char* argv0);
+// The ImageMagick release the program runs with, as it names itself
+// ("ImageMagick 6.9.11-60 Q16 x86_64 ..."), for the About box.
+std::string ImagingLibraryVersion();
 
 // ---- Kernel: copies, geometry, packed bitmaps ------------------------------
 

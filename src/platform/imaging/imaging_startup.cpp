@@ -98,6 +98,11 @@ int InitializeImaging(const char* argv0) {
   return g_ready ? kImagingSuccess : kImagingFailure;
 }
 
+std::string ImagingLibraryVersion() {
+  size_t number = 0;
+  return MagickCore::GetMagickVersion(&number);
+}
+
 namespace detail {
 
 bool EnsureMagick() {

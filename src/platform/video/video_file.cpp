@@ -8,6 +8,12 @@
 #include "platform/video/frame_reader.h"
 #include "platform/video/media_input.h"
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/avutil.h>
+}
+
 namespace q9::platform {
 
 namespace {
@@ -154,6 +160,15 @@ int32_t VideoFile::SaveAudioToWav(const std::string& wavPath,
                                   : audio.OpenFile(m_impl->path, MediaInput::Probe::Always);
   if (r != AVIERR_OK) return r;
   return AudioExporter::Export(audio, wavPath, progress);
+}
+
+std::string VideoLibraryVersion() {
+  const auto dotted = [](unsigned v) {
+    return std::to_string(AV_VERSION_MAJOR(v)) + "." + std::to_string(AV_VERSION_MINOR(v)) + "." +
+           std::to_string(AV_VERSION_MICRO(v));
+  };
+  return std::string("FFmpeg ") + av_version_info() + " (libavformat " +
+         dotted(avformat_version()) + ", libavcodec " + dotted(avcodec_version()) + ")";
 }
 
 }  // namespace q9::platform

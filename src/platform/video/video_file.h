@@ -81,4 +81,8 @@ class VideoFile {
   std::unique_ptr<Impl> m_impl;
 };
 
+// The FFmpeg libraries the program runs with: "FFmpeg 5.1.6 (libavformat
+// 59.27.100, libavcodec 59.37.100)", for the About box.
+std::string VideoLibraryVersion();
+
 }  // namespace q9::platform
