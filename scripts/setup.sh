@@ -9,8 +9,8 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config git python3 time bc
   clang libclang-rt-14-dev clang-format
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins fonts-dejavu-core
-  xvfb xauth xdotool
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core
+  xvfb xauth xdotool help2man
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libmagick++-6.q16-dev imagemagick ghostscript
   libgtest-dev libgmock-dev libbenchmark-dev

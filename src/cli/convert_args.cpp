@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     R"(Usage: q9convert -s SOURCE -d DEST [options]
+       q9convert [-s SOURCE | -d DEST]
        q9convert --help | --version
 
 Converts every file of SOURCE that the converter lists (old sequences .seq,
@@ -20,7 +21,8 @@ folder such as /signs/16x96.RGB16MB.SIGN or a library folder inside one
 A missing DEST folder is created (its parent must exist). Each file's
 sequence is named after it: clip.avi gives clip.SQ9.
 
-Without both -s and -d the desktop window would start; it is not built yet.
+Without both -s and -d the desktop window opens instead; a directory given
+on the command line fills its field there.
 
 Directories:
   -s DIR, -sDIR, -S DIR, --source DIR   the source directory

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The real q9convert window under Xvfb, driven by its keyboard mnemonics as a
+# user would: the source Browse and its file dialog, the destination typed
+# into its field, Select All, Convert, "Create?", "Convert 4 files?",
+# "Conversion Complete!", Close. The sequences it writes must be the ones
+# the run without a window writes for the same folder, and the two
+# directories must be stored.
+# Usage: window_e2e.sh Q9CONVERT Q9SEQ REPO_ROOT
+set -euo pipefail
+q9convert="$1" q9seq="$2" repo="$3"
+source "$(dirname "$0")/xdrive.sh"
+work="$(mktemp -d)"
+trap 'stop_display; rm -rf "$work"' EXIT
+
+src="$work/sources"
+lib="$work/signs/16x32.RGB16MB.SIGN/Default.LIB"
+ref="$work/ref/16x32.RGB16MB.SIGN/Default.LIB"
+mkdir -p "$src" "$(dirname "$lib")" "$ref"
+convert -size 48x24 gradient:red-blue "BMP3:$src/ramp.bmp"
+convert -size 40x40 xc:yellow -fill blue -draw "circle 20,20 20,5" "$src/dot.jpg"
+ffmpeg -v error -f lavfi -i "testsrc2=size=64x48:rate=25" -t 0.4 -c:v mjpeg -y "$src/clip.avi"
+"$q9seq" make-old "$repo/samples/old_sample.json" -o "$src/show.seq" >/dev/null
+
+start_display
+start_window "$q9convert"
+
+# Source Browse: type a file of the folder into the file dialog.
+in_main key --clearmodifiers alt+b
+wait_for 20 has_other_window '^Open$' || fail "the file dialog did not appear"
+dialog="$(other_window '^Open$')"
+xdotool windowfocus --sync "$dialog" key ctrl+a type "$src/ramp.bmp"
+answer '^Open$' Return
+
+answer '^Q9100 Converter$' Return convert_into "$lib"  # "... does not exist. Create?"
+answer '^Q9100 Converter$' Return                      # "Convert 4 files?"
+wait_for 120 has_other_window '^Convert$' || fail "no 'Conversion Complete!'"
+answer '^Convert$' Return                              # "Conversion Complete!"
+in_main key --clearmodifiers alt+l
+wait_closed
+
+# The same folder without a window.
+"$q9convert" -s "$src" -d "$ref" -q >/dev/null
+for name in clip.SQ9 dot.SQ9 ramp.SQ9 show.SQ9; do
+  [ -f "$lib/$name" ] || fail "$name was not written"
+  cmp -s "$lib/$name" "$ref/$name" || fail "$name differs from the run without a window"
+done
+[ "$(ls "$lib" | wc -l)" -eq 4 ] || fail "unexpected files in the library: $(ls "$lib")"
+store="$XDG_CONFIG_HOME/Halvren/Q9100Converter.ini"
+grep -qF "Source_Dir=$src" "$store" || fail "the source directory was not stored"
+grep -qF "Dest_Server=$lib" "$store" || fail "the destination directory was not stored"
+echo "1 passed, 0 failed"
