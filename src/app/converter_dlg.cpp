@@ -41,8 +41,6 @@ using gui::FindControl;
 const QString kAppTitle = QString::fromLatin1(convert::kAppTitle);
 constexpr const char* kMustHaveSignFolder =
     "Must have a valid sign folder.  Would you like to select one now?";
-constexpr const char* kBadDestination =
-    "Could not determine exact Q9100 dimensions and type!.\nCheck the destination directory.";
 constexpr const char* kCreateDestination = "Destination directory\n%s\ndoes not exist. Create?";
 constexpr const char* kConfirmConvert = "Convert %d files?";
 constexpr const char* kSelectFileToPreview = "Please select a file to preview";
@@ -89,10 +87,7 @@ void SetBarPosition(QProgressBar& bar, long long position) {
 
 CConverterDlg::CConverterDlg(gui::Prompts& prompts, const QString& sourceDirectory,
                              const QString& destinationDirectory, QWidget* parent)
-    : QDialog(parent),
-      m_prompts(prompts),
-      m_commandLineSource(sourceDirectory),
-      m_commandLineDest(destinationDirectory) {
+    : QDialog(parent), m_prompts(prompts) {
   setWindowTitle(kAppTitle);
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -106,8 +101,8 @@ CConverterDlg::CConverterDlg(gui::Prompts& prompts, const QString& sourceDirecto
   setWindowIcon(AppIcon());
 
   LoadFolderSettings();
-  if (!m_commandLineSource.isEmpty()) m_sourceDir = m_commandLineSource;
-  if (!m_commandLineDest.isEmpty()) m_destDir = m_commandLineDest;
+  if (!sourceDirectory.isEmpty()) m_sourceDir = sourceDirectory;
+  if (!destinationDirectory.isEmpty()) m_destDir = destinationDirectory;
   m_sourceEdit->setText(m_sourceDir);
   m_destEdit->setText(m_destDir);
 
@@ -359,15 +354,18 @@ void CConverterDlg::PreviewFirstSelected() {
   PutControls();
 }
 
+bool CConverterDlg::ReadDestinationSign(platform::SignGeometry& sign) {
+  if (convert::ParseSignFolder(m_destDir.toStdString(), sign)) return true;
+  CloseCompanions();
+  Ask(QString::fromLatin1(convert::kNoSignFolder), QStringLiteral("Error"), MessageButtons::Ok,
+      MessageIcon::Exclamation);
+  return false;
+}
+
 bool CConverterDlg::OpenPreview(const QString& path) {
   convert::WaitCursor wait;
   platform::SignGeometry sign;
-  if (!convert::ParseSignFolder(m_destDir.toStdString(), sign)) {
-    CloseCompanions();
-    Ask(QString::fromLatin1(kBadDestination), QStringLiteral("Error"), MessageButtons::Ok,
-        MessageIcon::Exclamation);
-    return false;
-  }
+  if (!ReadDestinationSign(sign)) return false;
   if (!m_source) m_source = std::make_unique<convert::SourceMedia>(this);
   m_source->Open(path.toStdString(), sign.rows, sign.columns, sign.colorType);
   // The adjustments are applied anew to the frame just opened.
@@ -393,13 +391,7 @@ void CConverterDlg::OnConvert() {
     OnBrowseDestination();
 
   platform::SignGeometry sign;
-  if (!convert::ParseSignFolder(m_destDir.toStdString(), sign)) {
-    CloseCompanions();
-    Ask(QString::fromLatin1(kBadDestination), QStringLiteral("Error"), MessageButtons::Ok,
-        MessageIcon::Exclamation);
-    return;
-  }
-  m_overwriteAll = false;
+  if (!ReadDestinationSign(sign)) return;
   SetBarPosition(*m_fileBar, 0);
   SetBarPosition(*m_overallBar, 0);
 
@@ -460,7 +452,6 @@ void CConverterDlg::RunBatch(const QStringList& names, const platform::SignGeome
   batch.SetStillImagesOptions(m_stillImages, m_stillName.c_str());
   batch.Run();
   m_stillName = batch.StillSequenceName();
-  m_overwriteAll = batch.OverwriteAll();
   m_listControl->setFocus();
 }
 

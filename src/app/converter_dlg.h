@@ -114,6 +114,9 @@ class CConverterDlg : public QDialog, public convert::ConversionHost {
   bool TakeControls();
   // The members into the fields.
   void PutControls();
+  // The destination's sign; a destination without one closes the preview
+  // and the Adjust dialog and says so.
+  bool ReadDestinationSign(platform::SignGeometry& sign);
   bool OpenPreview(const QString& path);
   convert::MessageAnswer Ask(const QString& text, const QString& caption,
                              convert::MessageButtons buttons, convert::MessageIcon icon);
@@ -141,8 +144,6 @@ class CConverterDlg : public QDialog, public convert::ConversionHost {
   void ShowSourceInPreview();
 
   gui::Prompts& m_prompts;
-  QString m_commandLineSource;
-  QString m_commandLineDest;
 
   // The fields as the members hold them (taken at Convert, Browse and Close).
   QString m_sourceDir;
@@ -151,7 +152,6 @@ class CConverterDlg : public QDialog, public convert::ConversionHost {
 
   // Run state.
   bool m_isConverting = false;
-  bool m_overwriteAll = false;
   unsigned m_overallCounter = 0;
   bool m_stillImages = false;
   std::string m_stillName;

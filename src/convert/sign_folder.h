@@ -11,6 +11,10 @@
 
 namespace q9::convert {
 
+// What the user is told when a destination names no sign.
+inline constexpr const char* kNoSignFolder =
+    "Could not determine exact Q9100 dimensions and type!.\nCheck the destination directory.";
+
 // Reads height, width and colour type from a destination path. Fails for a
 // path without "/", one that ends in "/", or a name that does not follow the
 // convention. Height and width may already be written when a later step fails,
