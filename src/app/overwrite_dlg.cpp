@@ -37,6 +37,10 @@ COverwriteDlg::COverwriteDlg(const QString& message, QWidget* parent) : QDialog(
   text->setText(message);
 
   auto* applyToAll = gui::FindControl<QCheckBox>(*this, kIdApplyToAll);
+  // The box's text runs wider in our fonts than its template allows; the
+  // space to its right is free.
+  applyToAll->resize(std::max(applyToAll->width(), applyToAll->sizeHint().width()),
+                     applyToAll->height());
   connect(applyToAll, &QCheckBox::clicked, this, [this](bool checked) { m_applyToAll = checked; });
   connect(gui::FindControl<QPushButton>(*this, kIdOverwriteYes), &QPushButton::clicked, this,
           &QDialog::accept);

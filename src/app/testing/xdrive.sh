@@ -36,6 +36,7 @@ start_display() {
   command -v Xvfb >/dev/null || fail "Xvfb is not installed"
   command -v xdotool >/dev/null || fail "xdotool is not installed"
   mkdir -p "$work/config" "$work/runtime"
+  rm -f "$work/display"
   chmod 700 "$work/runtime"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
