@@ -296,8 +296,6 @@ class ConverterDlgTest : public QObject {
                                << QStringList{bad} << false;
     QTest::newRow("made") << "<dir>/16x96.rgb16mb.sign" << QList<int>{ok, cancel} << ""
                           << QStringList{create, "Convert 1 files?"} << true;
-    QTest::newRow("no parent") << "<dir>/no/16x96.RGB16MB.SIGN" << QList<int>{ok, cancel} << ""
-                               << QStringList{create, "Convert 1 files?"} << false;
   }
   void convertChecksTheDestination() {
     QFETCH(QString, dest);
