@@ -1,0 +1,118 @@
+#include "preview/stretch_bitmap.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "imaging/frame_renderer.h"
+
+namespace q9::preview {
+namespace {
+
+using platform::Bitmap;
+using platform::BitmapInfoHeader;
+using platform::RgbQuad;
+
+constexpr uint32_t kOpaque = 0xff000000u;
+
+// One picture row as 0xffRRGGBB words, as QImage::Format_RGB32 holds them.
+void ConvertRow(const Bitmap& bitmap, int y, uint32_t* out) {
+  const int width = bitmap.Width();
+  const uint8_t* in = bitmap.Row(y);
+  switch (bitmap.BitsPerPixel()) {
+    case 24:
+      for (int x = 0; x < width; ++x, in += 3)
+        out[x] = kOpaque | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
+      return;
+    case 32:
+      for (int x = 0; x < width; ++x, in += 4)
+        out[x] = kOpaque | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
+      return;
+    default:
+      // Palette and 5-5-5 pictures are rare and small; the bitmap knows
+      // their colours.
+      for (int x = 0; x < width; ++x) {
+        const RgbQuad c = bitmap.PixelColour(x, y);
+        out[x] = kOpaque | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
+      }
+  }
+}
+
+}  // namespace
+
+int PictureIndexAt(int index, int pictureSize, int screenSize) {
+  return int((2 * int64_t(index) + 1) * pictureSize / (2 * int64_t(screenSize)));
+}
+
+void StretchBitmap(const Bitmap& bitmap, QSize size, QImage& canvas) {
+  if (canvas.size() != size || canvas.format() != QImage::Format_RGB32)
+    canvas = QImage(size, QImage::Format_RGB32);
+  if (canvas.isNull()) return;
+  const int width = bitmap.Width(), height = bitmap.Height();
+  if (!bitmap.HasData() || width <= 0 || height <= 0) {
+    canvas.fill(Qt::black);
+    return;
+  }
+  const int screenWidth = size.width(), screenHeight = size.height();
+  const size_t screenRowBytes = size_t(screenWidth) * sizeof(uint32_t);
+  // Whole multiples repeat each pixel; other widths look each column up.
+  const int repeat = screenWidth % width == 0 ? screenWidth / width : 0;
+  std::vector<int> columns;
+  if (repeat == 0) {
+    columns.resize(size_t(screenWidth));
+    for (int x = 0; x < screenWidth; ++x)
+      columns[size_t(x)] = PictureIndexAt(x, width, screenWidth);
+  }
+  std::vector<uint32_t> row(static_cast<size_t>(width));
+  int previous = -1;
+  for (int y = 0; y < screenHeight; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(canvas.scanLine(y));
+    const int pictureY = PictureIndexAt(y, height, screenHeight);
+    if (pictureY == previous) {
+      std::memcpy(out, canvas.constScanLine(y - 1), screenRowBytes);
+      continue;
+    }
+    previous = pictureY;
+    ConvertRow(bitmap, pictureY, row.data());
+    if (repeat == 1) {
+      std::memcpy(out, row.data(), screenRowBytes);
+    } else if (repeat > 1) {
+      for (int x = 0; x < width; ++x)
+        for (int k = 0; k < repeat; ++k) *out++ = row[size_t(x)];
+    } else {
+      for (int x = 0; x < screenWidth; ++x) out[x] = row[size_t(columns[size_t(x)])];
+    }
+  }
+}
+
+Bitmap BitmapOfPackedDib(const std::vector<uint8_t>& header, const std::vector<uint8_t>& bits) {
+  BitmapInfoHeader info;
+  if (header.size() < sizeof info) return Bitmap::Create(0, 0, 24);
+  std::memcpy(&info, header.data(), sizeof info);
+  const int width = info.biWidth;
+  const int64_t height = std::llabs(int64_t(info.biHeight));
+  if (width <= 0 || height <= 0 || height > INT32_MAX || info.biCompression != 0 ||
+      !Bitmap::IsSupportedDepth(info.biBitCount))
+    return Bitmap::Create(0, 0, 24);
+  Bitmap bitmap = Bitmap::Create(width, int(height), info.biBitCount);
+  const size_t stride = bitmap.Stride();
+  if (!bitmap.HasData() || bits.size() < stride * size_t(height)) return Bitmap::Create(0, 0, 24);
+  if (info.biBitCount <= 8) {
+    const size_t colours = imaging::PackedColoursUsed(info);
+    const size_t room = (header.size() - sizeof info) / sizeof(RgbQuad);
+    std::vector<RgbQuad> palette(std::min(colours, room));
+    std::memcpy(palette.data(), header.data() + sizeof info, palette.size() * sizeof(RgbQuad));
+    bitmap.SetPalette(std::move(palette));
+  }
+  uint8_t* out = bitmap.MutableBits();
+  if (info.biHeight > 0) {
+    std::memcpy(out, bits.data(), stride * size_t(height));
+  } else {
+    // Top-down: the first row of the bits is the top row, the last in the
+    // bitmap's bottom-up order.
+    for (int64_t y = 0; y < height; ++y)
+      std::memcpy(out + size_t(height - 1 - y) * stride, bits.data() + size_t(y) * stride, stride);
+  }
+  return bitmap;
+}
+
+}  // namespace q9::preview
