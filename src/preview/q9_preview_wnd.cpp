@@ -84,7 +84,7 @@ void CQ9PreviewWnd::paintEvent(QPaintEvent*) {
     return;
   }
   QImage canvas;
-  StretchBitmap(picture, size(), canvas);
+  StretchBitmap(picture, size(), rect(), canvas);
   painter.drawImage(0, 0, canvas);
 }
 

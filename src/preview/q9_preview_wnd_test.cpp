@@ -209,28 +209,31 @@ class PreviewWndTest : public QObject {
   void stretchTakesThePixelUnderEachCentre_data() {
     QTest::addColumn<int>("bits");
     QTest::addColumn<QSize>("screen");
-    QTest::newRow("24 bits, same size") << 24 << QSize(6, 4);
-    QTest::newRow("24 bits, twice") << 24 << QSize(12, 8);
-    QTest::newRow("24 bits, one and a half") << 24 << QSize(9, 6);
-    QTest::newRow("24 bits, half") << 24 << QSize(3, 2);
-    QTest::newRow("32 bits, twice") << 32 << QSize(12, 8);
-    QTest::newRow("8-bit palette, three times") << 8 << QSize(18, 12);
+    QTest::addColumn<QRect>("area");
+    QTest::newRow("24 bits, same size") << 24 << QSize(6, 4) << QRect(0, 0, 6, 4);
+    QTest::newRow("24 bits, twice") << 24 << QSize(12, 8) << QRect(0, 0, 12, 8);
+    QTest::newRow("24 bits, one and a half") << 24 << QSize(9, 6) << QRect(0, 0, 9, 6);
+    QTest::newRow("24 bits, half") << 24 << QSize(3, 2) << QRect(0, 0, 3, 2);
+    QTest::newRow("32 bits, twice, a band") << 32 << QSize(12, 8) << QRect(0, 3, 12, 2);
+    QTest::newRow("8-bit palette, three times, off the edges")
+        << 8 << QSize(18, 12) << QRect(4, 5, 7, 6);
   }
   void stretchTakesThePixelUnderEachCentre() {
     QFETCH(int, bits);
     QFETCH(QSize, screen);
+    QFETCH(QRect, area);
     platform::Bitmap bitmap = platform::Bitmap::Create(6, 4, bits);
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < 6; ++x)
         bitmap.SetPixelValue(x, y,
                              bits == 8 ? uint32_t(x * 40 + y) : uint32_t(x << 16 | y << 8 | 7));
     QImage canvas;
-    preview::StretchBitmap(bitmap, screen, canvas);
-    QCOMPARE(canvas.size(), screen);
-    for (int y = 0; y < screen.height(); ++y)
-      for (int x = 0; x < screen.width(); ++x) {
-        const int px = int((x + 0.5) * 6 / screen.width());
-        const int py = int((y + 0.5) * 4 / screen.height());
+    preview::StretchBitmap(bitmap, screen, area, canvas);
+    QCOMPARE(canvas.size(), area.size());
+    for (int y = 0; y < area.height(); ++y)
+      for (int x = 0; x < area.width(); ++x) {
+        const int px = int((area.left() + x + 0.5) * 6 / screen.width());
+        const int py = int((area.top() + y + 0.5) * 4 / screen.height());
         const platform::RgbQuad want = bitmap.PixelColour(px, py);
         QCOMPARE(canvas.pixel(x, y), qRgb(want.red, want.green, want.blue));
       }

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
@@ -14,6 +15,7 @@ namespace q9::preview {
 namespace {
 
 const QString kTitle = QStringLiteral("Source : ");
+constexpr int kBandRows = 32;
 
 bool Contains(const adjust::Rect& r, QPoint p) {
   return p.x() >= r.left && p.x() <= r.right && p.y() >= r.top && p.y() <= r.bottom;
@@ -83,14 +85,21 @@ void CSourceWnd::PaintSource() {
   if (m_media && m_created) update();
 }
 
-void CSourceWnd::paintEvent(QPaintEvent*) {
+void CSourceWnd::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   if (m_media == nullptr || !m_media->WorkingBitmap().HasData()) {
     painter.fillRect(rect(), palette().window());
     return;
   }
-  StretchBitmap(m_media->WorkingBitmap(), size(), m_canvas);
-  painter.drawImage(0, 0, m_canvas);
+  // Band by band: a band is stretched while it is in the cache and copied
+  // to the window from there. A frame at zoom 4.0 fills millions of pixels.
+  const QRect exposed = event->rect() & rect();
+  for (int top = exposed.top(); top <= exposed.bottom(); top += kBandRows) {
+    const QRect band(exposed.left(), top, exposed.width(),
+                     std::min(kBandRows, exposed.bottom() + 1 - top));
+    StretchBitmap(m_media->WorkingBitmap(), size(), band, m_band);
+    painter.drawImage(band.topLeft(), m_band);
+  }
   DrawCaptureRect(painter);
 }
 

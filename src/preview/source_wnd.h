@@ -82,9 +82,9 @@ class CSourceWnd : public QWidget {
   QPoint m_anchor;  // frame pixels
   bool m_isMoving = false;
   bool m_isDrawing = false;
-  // The frame stretched to the client size; its storage serves paint after
-  // paint.
-  QImage m_canvas;
+  // One band of the frame stretched to the client size; its storage serves
+  // band after band and paint after paint.
+  QImage m_band;
 };
 
 }  // namespace q9::preview

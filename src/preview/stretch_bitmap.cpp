@@ -43,43 +43,46 @@ int PictureIndexAt(int index, int pictureSize, int screenSize) {
   return int((2 * int64_t(index) + 1) * pictureSize / (2 * int64_t(screenSize)));
 }
 
-void StretchBitmap(const Bitmap& bitmap, QSize size, QImage& canvas) {
-  if (canvas.size() != size || canvas.format() != QImage::Format_RGB32)
-    canvas = QImage(size, QImage::Format_RGB32);
-  if (canvas.isNull()) return;
+void StretchBitmap(const Bitmap& bitmap, QSize screen, const QRect& area, QImage& out) {
+  if (out.size() != area.size() || out.format() != QImage::Format_RGB32)
+    out = QImage(area.size(), QImage::Format_RGB32);
+  if (out.isNull()) return;
   const int width = bitmap.Width(), height = bitmap.Height();
   if (!bitmap.HasData() || width <= 0 || height <= 0) {
-    canvas.fill(Qt::black);
+    out.fill(Qt::black);
     return;
   }
-  const int screenWidth = size.width(), screenHeight = size.height();
-  const size_t screenRowBytes = size_t(screenWidth) * sizeof(uint32_t);
-  // Whole multiples repeat each pixel; other widths look each column up.
-  const int repeat = screenWidth % width == 0 ? screenWidth / width : 0;
+  const int outWidth = area.width();
+  const size_t rowBytes = size_t(outWidth) * sizeof(uint32_t);
+  // Whole rows of a whole multiple repeat each pixel; anything else looks
+  // each column up.
+  const int repeat = area.left() == 0 && outWidth == screen.width() && outWidth % width == 0
+                         ? outWidth / width
+                         : 0;
   std::vector<int> columns;
   if (repeat == 0) {
-    columns.resize(size_t(screenWidth));
-    for (int x = 0; x < screenWidth; ++x)
-      columns[size_t(x)] = PictureIndexAt(x, width, screenWidth);
+    columns.resize(size_t(outWidth));
+    for (int x = 0; x < outWidth; ++x)
+      columns[size_t(x)] = PictureIndexAt(area.left() + x, width, screen.width());
   }
   std::vector<uint32_t> row(static_cast<size_t>(width));
   int previous = -1;
-  for (int y = 0; y < screenHeight; ++y) {
-    auto* out = reinterpret_cast<uint32_t*>(canvas.scanLine(y));
-    const int pictureY = PictureIndexAt(y, height, screenHeight);
+  for (int y = 0; y < area.height(); ++y) {
+    auto* line = reinterpret_cast<uint32_t*>(out.scanLine(y));
+    const int pictureY = PictureIndexAt(area.top() + y, height, screen.height());
     if (pictureY == previous) {
-      std::memcpy(out, canvas.constScanLine(y - 1), screenRowBytes);
+      std::memcpy(line, out.constScanLine(y - 1), rowBytes);
       continue;
     }
     previous = pictureY;
     ConvertRow(bitmap, pictureY, row.data());
     if (repeat == 1) {
-      std::memcpy(out, row.data(), screenRowBytes);
+      std::memcpy(line, row.data(), rowBytes);
     } else if (repeat > 1) {
       for (int x = 0; x < width; ++x)
-        for (int k = 0; k < repeat; ++k) *out++ = row[size_t(x)];
+        for (int k = 0; k < repeat; ++k) *line++ = row[size_t(x)];
     } else {
-      for (int x = 0; x < screenWidth; ++x) out[x] = row[size_t(columns[size_t(x)])];
+      for (int x = 0; x < outWidth; ++x) line[x] = row[size_t(columns[size_t(x)])];
     }
   }
 }

@@ -5,6 +5,7 @@
 // preview or a pixel of the source frame stays a sharp block.
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <cstdint>
 #include <vector>
@@ -13,11 +14,12 @@
 
 namespace q9::preview {
 
-// Stretches bitmap over the whole of canvas, which becomes an opaque image of
-// that size. canvas keeps its storage when it has the size already, so a
-// window that repaints a large frame again and again allocates nothing. An
-// empty bitmap gives a black canvas.
-void StretchBitmap(const platform::Bitmap& bitmap, QSize size, QImage& canvas);
+// The part `area` of bitmap stretched over a screen of `screen` pixels, into
+// out, which becomes an opaque image of the area's size. out keeps its
+// storage when it has that size already, so a window that paints a large
+// frame band by band, again and again, allocates nothing and its bands stay
+// in the processor's cache. An empty bitmap gives black.
+void StretchBitmap(const platform::Bitmap& bitmap, QSize screen, const QRect& area, QImage& out);
 
 // The picture index under the centre of screen pixel `index` when
 // pictureSize pixels are stretched over screenSize.
