@@ -1,10 +1,8 @@
 #pragma once
-// The main dialog's part for the tests and benchmarks of the Adjust dialog:
-// one source, the preview window it shows, and a record of what the Adjust
-// dialog asked of it.
+// The main dialog's part for the tests of the Adjust dialog: one source, the
+// preview window it shows, and a record of what the Adjust dialog asked.
 
 #include <QPointer>
-#include <QString>
 #include <QWidget>
 #include <string>
 #include <utility>
@@ -12,25 +10,37 @@
 
 #include "adjust_dialog/adjust_owner.h"
 #include "convert/source_media.h"
-#include "preview/preview_owner.h"
 #include "preview/q9_preview_wnd.h"
 
 namespace q9::adjust_dialog::testing {
 
 class TestOwner : public AdjustOwner, public preview::PreviewOwner {
  public:
-  TestOwner();
-  ~TestOwner() override;
+  ~TestOwner() override { delete preview; }
 
-  // Opens the file for the sign as the main dialog does (the image
-  // adjustments applied anew) and shows it in the preview window, which is
-  // created on first use.
-  bool OpenPreview(const QString& path, const platform::SignGeometry& sign);
+  // Opens the file for the sign as the main dialog does (the adjustments
+  // applied anew) and shows it in the preview, created on first use.
+  bool OpenPreview(const QString& path, const platform::SignGeometry& sign) {
+    if (!preview) {
+      preview = new preview::CQ9PreviewWnd(this);
+      preview->Create(&window, QRect(320, 10, int(sign.columns), int(sign.rows)));
+    }
+    const int opened = media.Open(path.toStdString(), sign.rows, sign.columns, sign.colorType);
+    media.AdjustChanged = 1;
+    preview->ShowSource(QStringLiteral("sign"), &media);
+    return opened != 0;
+  }
 
-  void RefreshPreview() override;
-  void OnAdjustDialogClosing() override;
-  int SetStillImagesOptions(bool on, const char* name) override;
-  void OnPreviewWindowDestroyed() override;
+  void RefreshPreview() override {
+    ++refreshes;
+    if (preview) preview->RenderPreview(true);
+  }
+  void OnAdjustDialogClosing() override { ++closings; }
+  int SetStillImagesOptions(bool on, const char* name) override {
+    stillImageOptions.emplace_back(on, name);
+    return 1;
+  }
+  void OnPreviewWindowDestroyed() override { preview = nullptr; }
 
   QWidget window;  // where the main dialog's window would be
   convert::SourceMedia media;
