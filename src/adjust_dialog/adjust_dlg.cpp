@@ -209,8 +209,9 @@ void CAdjustDlg::ConnectControls() {
 
 bool CAdjustDlg::eventFilter(QObject* watched, QEvent* event) {
   // An edit's value counts when the focus leaves it; opening a menu moves
-  // no focus.
-  if (event->type() == QEvent::FocusOut &&
+  // no focus, and the focus that leaves with a closing dialog has been
+  // dealt with by OK or Cancel.
+  if (event->type() == QEvent::FocusOut && !m_ending &&
       static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
     for (int i = 0; i < kSliderCount; ++i)
       if (watched == m_sliderEdits[size_t(i)]) OnSliderEditLeft(i);
@@ -508,6 +509,7 @@ void CAdjustDlg::AdjMsgReloadValues() {
 // ---- Closing ---------------------------------------------------------------------
 
 void CAdjustDlg::accept() {
+  m_ending = true;
   ReadControls();
   PushValues();
   SaveBaseSettings();
@@ -519,6 +521,7 @@ void CAdjustDlg::CloseWithOk() {
 }
 
 void CAdjustDlg::reject() {
+  m_ending = true;
   if (m_source) {
     convert::SourceMedia& s = *m_source;
     const adjust::ImportSettings& copy = m_cancelCopy;
@@ -555,6 +558,7 @@ void CAdjustDlg::CloseDialog() {
 }
 
 void CAdjustDlg::closeEvent(QCloseEvent* event) {
+  m_ending = true;
   if (!m_closing) {
     m_closing = true;
     m_owner.OnAdjustDialogClosing();

@@ -142,7 +142,8 @@ class CAdjustDlg : public QDialog, public preview::SourceWndOwner {
   bool m_autoSave = false;
   bool m_stillSingle = false;
   QString m_stillName;
-  bool m_closing = false;
+  bool m_ending = false;   // OK, Cancel or the close box is under way
+  bool m_closing = false;  // the owner has been told
   bool m_shownOnce = false;
   QPointer<preview::CSourceWnd> m_sourceWnd;
 
