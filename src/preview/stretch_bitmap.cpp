@@ -14,26 +14,31 @@ using platform::RgbQuad;
 
 constexpr uint32_t kOpaque = 0xff000000u;
 
-// One picture row as 0xffRRGGBB words, as QImage::Format_RGB32 holds them.
-void ConvertRow(const Bitmap& bitmap, int y, uint32_t* out) {
+uint32_t Opaque(const uint8_t* bgr) {
+  return kOpaque | uint32_t(bgr[2]) << 16 | uint32_t(bgr[1]) << 8 | bgr[0];
+}
+
+// One picture row as 0xffRRGGBB words, as QImage::Format_RGB32 holds them,
+// each pixel `repeat` times.
+void ConvertRow(const Bitmap& bitmap, int y, int repeat, uint32_t* out) {
   const int width = bitmap.Width();
   const uint8_t* in = bitmap.Row(y);
-  switch (bitmap.BitsPerPixel()) {
-    case 24:
-      for (int x = 0; x < width; ++x, in += 3)
-        out[x] = kOpaque | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
-      return;
-    case 32:
-      for (int x = 0; x < width; ++x, in += 4)
-        out[x] = kOpaque | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
-      return;
-    default:
-      // Palette and 5-5-5 pictures are rare and small; the bitmap knows
-      // their colours.
-      for (int x = 0; x < width; ++x) {
-        const RgbQuad c = bitmap.PixelColour(x, y);
-        out[x] = kOpaque | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
-      }
+  const int bytes = bitmap.BitsPerPixel() / 8;
+  if (bytes == 3 || bytes == 4) {
+    if (repeat == 2) {
+      for (int x = 0; x < width; ++x, in += bytes, out += 2) out[0] = out[1] = Opaque(in);
+    } else {
+      for (int x = 0; x < width; ++x, in += bytes)
+        for (int k = 0; k < repeat; ++k) *out++ = Opaque(in);
+    }
+    return;
+  }
+  // Palette and 5-5-5 pictures are rare and small; the bitmap knows their
+  // colours.
+  for (int x = 0; x < width; ++x) {
+    const RgbQuad c = bitmap.PixelColour(x, y);
+    for (int k = 0; k < repeat; ++k)
+      *out++ = kOpaque | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
   }
 }
 
@@ -65,7 +70,7 @@ void StretchBitmap(const Bitmap& bitmap, QSize screen, const QRect& area, QImage
     for (int x = 0; x < outWidth; ++x)
       columns[size_t(x)] = PictureIndexAt(area.left() + x, width, screen.width());
   }
-  std::vector<uint32_t> row(static_cast<size_t>(width));
+  std::vector<uint32_t> row(repeat > 0 ? 0 : static_cast<size_t>(width));
   int previous = -1;
   for (int y = 0; y < area.height(); ++y) {
     auto* line = reinterpret_cast<uint32_t*>(out.scanLine(y));
@@ -75,13 +80,10 @@ void StretchBitmap(const Bitmap& bitmap, QSize screen, const QRect& area, QImage
       continue;
     }
     previous = pictureY;
-    ConvertRow(bitmap, pictureY, row.data());
-    if (repeat == 1) {
-      std::memcpy(line, row.data(), rowBytes);
-    } else if (repeat > 1) {
-      for (int x = 0; x < width; ++x)
-        for (int k = 0; k < repeat; ++k) *line++ = row[size_t(x)];
+    if (repeat > 0) {
+      ConvertRow(bitmap, pictureY, repeat, line);
     } else {
+      ConvertRow(bitmap, pictureY, 1, row.data());
       for (int x = 0; x < outWidth; ++x) line[x] = row[size_t(columns[size_t(x)])];
     }
   }
