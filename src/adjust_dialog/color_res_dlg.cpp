@@ -8,10 +8,6 @@
 namespace q9::adjust_dialog {
 namespace {
 
-using gui::ControlKind;
-using gui::ControlSpec;
-using gui::kNoId;
-
 constexpr ControlSpec kControls[] = {
     {kNoId, ControlKind::Label, "&Bits per pixel:", 7, 9, 54, 8},
     {CColorResDlg::kBitsId, ControlKind::DropDownList, nullptr, 64, 7, 128, 80},

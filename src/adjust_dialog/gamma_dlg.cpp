@@ -8,10 +8,6 @@
 namespace q9::adjust_dialog {
 namespace {
 
-using gui::ControlKind;
-using gui::ControlSpec;
-using gui::kNoId;
-
 constexpr ControlSpec kControls[] = {
     {kNoId, ControlKind::Label, "&Gamma:", 7, 9, 30, 8},
     {CGammaDlg::kGammaId, ControlKind::Edit, nullptr, 40, 7, 40, 12},

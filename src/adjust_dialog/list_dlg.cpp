@@ -6,10 +6,6 @@
 
 namespace q9::adjust_dialog {
 
-using gui::ControlKind;
-using gui::ControlSpec;
-using gui::kNoId;
-
 QStringList ChoiceEntries(const QString& list) {
   QStringList entries = list.split(u'|');
   if (!entries.isEmpty() && entries.last().isEmpty()) entries.removeLast();

@@ -10,13 +10,6 @@
 #include "adjust_dialog/list_dlg.h"
 
 namespace q9::adjust_dialog {
-namespace {
-
-using gui::ControlKind;
-using gui::ControlSpec;
-using gui::kNoId;
-
-}  // namespace
 
 int CRangeDlg::Bounded(int value, int minimum, int maximum, int fourth) {
   const int step = fourth > 0 ? fourth : 1;

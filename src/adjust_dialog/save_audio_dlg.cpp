@@ -7,10 +7,6 @@
 namespace q9::adjust_dialog {
 namespace {
 
-using gui::ControlKind;
-using gui::ControlSpec;
-using gui::kNoId;
-
 constexpr ControlSpec kControls[] = {
     {CSaveAudioDlg::kSaveAudioId, ControlKind::CheckBox, "Save AVI Audio to WAV File", 7, 7, 200,
      10},

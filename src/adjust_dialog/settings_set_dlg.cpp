@@ -9,10 +9,6 @@
 namespace q9::adjust_dialog {
 namespace {
 
-using gui::ControlKind;
-using gui::ControlSpec;
-using gui::kNoId;
-
 // The name row comes last, so that the load dialog is the save dialog
 // without it.
 constexpr ControlSpec kControls[] = {

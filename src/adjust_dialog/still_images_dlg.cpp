@@ -6,9 +6,6 @@
 namespace q9::adjust_dialog {
 namespace {
 
-using gui::ControlKind;
-using gui::ControlSpec;
-
 constexpr ControlSpec kControls[] = {
     {CStillImagesDlg::kSingleSequenceId, ControlKind::CheckBox,
      "Convert Still Images (*.bmp, *jpg, etc...)  to Single Sequence", 7, 7, 240, 10},

@@ -13,6 +13,11 @@
 
 namespace q9::adjust_dialog {
 
+// The template vocabulary every dialog of this folder builds with.
+using gui::ControlKind;
+using gui::ControlSpec;
+using gui::kNoId;
+
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 

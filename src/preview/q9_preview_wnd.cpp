@@ -4,6 +4,7 @@
 
 #include "convert/source_media.h"
 #include "preview/stretch_bitmap.h"
+#include "preview/tool_window.h"
 
 namespace q9::preview {
 namespace {
@@ -23,11 +24,7 @@ CQ9PreviewWnd::~CQ9PreviewWnd() {
 }
 
 bool CQ9PreviewWnd::Create(QWidget* owner, const QRect& screenRect) {
-  if (owner == nullptr || screenRect.isEmpty()) return false;
-  setParent(owner, Qt::Tool);
-  setWindowTitle(kTitle);
-  move(screenRect.topLeft());
-  setFixedSize(screenRect.size());
+  if (!CreateToolWindow(*this, owner, screenRect, kTitle)) return false;
   m_created = true;
   show();
   return true;

@@ -10,6 +10,7 @@
 #include "convert/source_media.h"
 #include "preview/capture_geometry.h"
 #include "preview/stretch_bitmap.h"
+#include "preview/tool_window.h"
 
 namespace q9::preview {
 namespace {
@@ -44,13 +45,8 @@ CSourceWnd::CSourceWnd(SourceWndOwner* owner) : m_owner(owner) {
 }
 
 bool CSourceWnd::Create(QWidget* parent, const QRect& screenRect) {
-  if (parent == nullptr || screenRect.isEmpty()) return false;
-  setParent(parent, Qt::Tool);
-  setWindowTitle(kTitle);
-  move(screenRect.topLeft());
-  setFixedSize(screenRect.size());
-  m_created = true;
-  return true;
+  m_created = CreateToolWindow(*this, parent, screenRect, kTitle);
+  return m_created;
 }
 
 float CSourceWnd::Scale() const {
