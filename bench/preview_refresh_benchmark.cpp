@@ -20,10 +20,12 @@
 #include <QApplication>
 #include <QPointer>
 #include <QSlider>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "adjust_dialog/adjust_dlg.h"
 #include "convert/source_media.h"
@@ -59,8 +61,9 @@ std::string Clip(int width, int height) {
   const std::string size = std::to_string(width) + "x" + std::to_string(height);
   const std::string path = dir + "/" + size + ".avi";
   if (!std::filesystem::exists(path)) {
-    const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc2=s=" +
-                            size + ":r=25 -frames:v 10 -c:v mjpeg -q:v 3 " + path;
+    const std::string cmd =
+        "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc2=s=" + size +
+        ":r=25 -frames:v 10 -c:v mjpeg -q:v 3 " + path;
     if (std::system(cmd.c_str()) != 0) std::abort();
   }
   return path;
@@ -109,11 +112,18 @@ constexpr platform::SignGeometry kSmall{16, 96, platform::Q9_RGB16MB};
 constexpr int kBrightnessSlider = 1000;
 constexpr int kRedSlider = 1037;
 
-#define Q9_REFRESH(name, ...)                            \
-  BENCHMARK_CAPTURE(Refresh, name, __VA_ARGS__)          \
-      ->Unit(benchmark::kMillisecond)                    \
-      ->UseRealTime()                                    \
-      ->Repetitions(9)                                   \
+// The fastest repetition too: on a shared machine it tells what the
+// refresh costs when nothing else runs.
+double Fastest(const std::vector<double>& times) {
+  return *std::min_element(times.begin(), times.end());
+}
+
+#define Q9_REFRESH(name, ...)                   \
+  BENCHMARK_CAPTURE(Refresh, name, __VA_ARGS__) \
+      ->Unit(benchmark::kMillisecond)           \
+      ->UseRealTime()                           \
+      ->Repetitions(9)                          \
+      ->ComputeStatistics("min", Fastest)       \
       ->ReportAggregatesOnly(true)
 
 Q9_REFRESH(brightness_1920x1080_64x192, 1920, 1080, kLarge, kBrightnessSlider);
