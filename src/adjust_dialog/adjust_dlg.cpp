@@ -176,6 +176,9 @@ void CAdjustDlg::FindControls() {
   m_widthSpin = gui::FindControl<gui::UpDown>(*this, kWidthSpin);
   m_xPosSpin = gui::FindControl<gui::UpDown>(*this, kXPosSpin);
   m_yPosSpin = gui::FindControl<gui::UpDown>(*this, kYPosSpin);
+  // A spin is named after the label of its number, as its number is.
+  for (gui::UpDown* spin : {m_heightSpin, m_widthSpin, m_xPosSpin, m_yPosSpin})
+    spin->setAccessibleName(spin->Buddy()->accessibleName());
   m_sizeMode = gui::FindControl<QComboBox>(*this, kSizeModeList);
   m_sizeMode->addItems({QStringLiteral("Percent"), QStringLiteral("Pixels")});
   m_keepAspect = gui::FindControl<QCheckBox>(*this, kKeepAspectCheck);
