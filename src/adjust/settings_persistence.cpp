@@ -11,6 +11,14 @@ std::string SetKeyPath(std::string_view name) {
   return SettingsKeyPath() + "\\" + std::string(name);
 }
 
+// Every key of the Adjust dialog is opened or created with full access.
+bool OpenKey(CQ9Registry& registry, const std::string& path) {
+  return registry.OpenRegistryKey(platform::kHkeyCurrentUser, path, platform::kKeyAllAccess) != 0;
+}
+bool CreateKey(CQ9Registry& registry, const std::string& path) {
+  return registry.CreateRegistryKey(platform::kHkeyCurrentUser, path, platform::kKeyAllAccess) != 0;
+}
+
 // The start of a loaded position: the sign-sized capture centred on the
 // frame, or 0 where the frame is smaller (unsigned, as the centring rule).
 int32_t CentredStart(int frameSize, int signSize) {
@@ -49,12 +57,24 @@ bool IsSettingsSetName(std::string_view name) {
   return !name.empty() && name.find_first_of(std::string_view("\\/\0", 3)) == std::string::npos;
 }
 
+std::vector<std::string> SettingsSetNames() {
+  CQ9Registry registry;
+  if (!OpenKey(registry, SettingsKeyPath())) return {};
+  return registry.SubkeyNames();
+}
+
+bool DeleteSettingsSet(std::string_view name) {
+  if (!IsSettingsSetName(name)) return false;
+  CQ9Registry registry;
+  if (!OpenKey(registry, SettingsKeyPath())) return false;
+  const bool deleted = registry.DeleteSubkey(name) != 0;
+  return registry.CloseRegistryKey() && deleted;
+}
+
 bool WriteSettingsSet(std::string_view name, const ImportSettings& s) {
   if (!IsSettingsSetName(name)) return false;
   CQ9Registry registry;
-  if (!registry.CreateRegistryKey(platform::kHkeyCurrentUser, SetKeyPath(name),
-                                  platform::kKeyAllAccess))
-    return false;
+  if (!CreateKey(registry, SetKeyPath(name))) return false;
   const int32_t fields[kSettingsSetValueCount] = {
       s.Brightness, s.Saturation, s.Hue,      s.Contrast,  s.Red,   s.Green,
       s.Blue,       s.White,      s.XPos,     s.YPos,      s.Width, s.Height,
@@ -70,9 +90,7 @@ bool WriteSettingsSet(std::string_view name, const ImportSettings& s) {
 bool ReadSettingsSet(std::string_view name, SettingsSet& set) {
   if (!IsSettingsSetName(name)) return false;
   CQ9Registry registry;
-  if (!registry.OpenRegistryKey(platform::kHkeyCurrentUser, SetKeyPath(name),
-                                platform::kKeyAllAccess))
-    return false;
+  if (!OpenKey(registry, SetKeyPath(name))) return false;
   SettingsSet read;
   for (int i = 0; i < kSettingsSetValueCount; ++i) {
     uint32_t value = 0;
@@ -120,6 +138,28 @@ void ApplySettingsSet(ImportSettings& s, const SettingsSet& set, const SettingsT
       s.ComputeCaptureRect(target.frameWidth, target.frameHeight);
     }
   }
+}
+
+bool WriteBaseSettings(bool autoSave, const std::string* wavPath) {
+  CQ9Registry registry;
+  if (!CreateKey(registry, SettingsKeyPath())) return false;
+  const uint32_t flag = autoSave ? 1 : 0;
+  bool ok = registry.SetRegistryDword("AutoSave", &flag) != 0;
+  if (wavPath) ok = registry.SetRegistryString("WAV_Path", *wavPath) && ok;
+  return registry.CloseRegistryKey() && ok;
+}
+
+bool ReadBaseSettings(BaseSettings& base) {
+  CQ9Registry registry;
+  if (!OpenKey(registry, SettingsKeyPath())) return false;
+  BaseSettings read;
+  uint32_t flag = 0;
+  if (registry.GetRegistryDword("AutoSave", &flag)) read.autoSave = flag;
+  std::string path;
+  if (registry.GetRegistryString("WAV_Path", path)) read.wavPath = path;
+  registry.CloseRegistryKey();
+  base = read;
+  return true;
 }
 
 }  // namespace q9::adjust

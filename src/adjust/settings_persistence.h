@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "adjust/import_settings.h"
 
@@ -56,6 +57,13 @@ struct SettingsSet {
 // A set name is one key: not empty, without "\" or "/".
 bool IsSettingsSetName(std::string_view name);
 
+// The names of the stored sets, sorted; none when the store holds none.
+std::vector<std::string> SettingsSetNames();
+
+// Removes the set of that name. False when there is no such set or the store
+// cannot be written.
+bool DeleteSettingsSet(std::string_view name);
+
 // Writes the sixteen values of the record under the name. False when the
 // name is not valid or the store cannot be written.
 bool WriteSettingsSet(std::string_view name, const ImportSettings& settings);
@@ -81,5 +89,21 @@ struct SettingsTarget {
 // (a sign-sized capture in Pixels mode) and, with a frame, AutoCenter.
 void ApplySettingsSet(ImportSettings& settings, const SettingsSet& set,
                       const SettingsTarget& target);
+
+// Beside the sets, the key SettingsKeyPath() itself holds the Adjust
+// dialog's "AutoSave" state and the WAV folder "WAV_Path". A value the store
+// does not hold stays empty.
+struct BaseSettings {
+  std::optional<uint32_t> autoSave;
+  std::optional<std::string> wavPath;
+};
+
+// Writes "AutoSave" and, when wavPath is given, "WAV_Path". False when the
+// key cannot be created or written.
+bool WriteBaseSettings(bool autoSave, const std::string* wavPath);
+
+// Reads both values. False, with `base` untouched, when the key does not
+// exist.
+bool ReadBaseSettings(BaseSettings& base);
 
 }  // namespace q9::adjust

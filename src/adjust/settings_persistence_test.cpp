@@ -35,6 +35,45 @@ TEST(SettingsSetStore, WritesSixteenValuesAndReadsThemBack) {
   for (const char* bad : {"a/b", "a\\b"}) EXPECT_FALSE(WriteSettingsSet(bad, s)) << bad;
 }
 
+TEST(SettingsSetStore, ListsAndDeletesSets) {
+  // Other tests of this program may have left sets behind.
+  for (const std::string& name : SettingsSetNames()) ASSERT_TRUE(DeleteSettingsSet(name)) << name;
+  EXPECT_TRUE(SettingsSetNames().empty());
+  ImportSettings s;
+  for (const char* name : {"Zoo", "Dusk light", "WAV_Path"}) ASSERT_TRUE(WriteSettingsSet(name, s));
+  // The base values beside the sets are not sets, and a set may share a
+  // value's name without either one taking the other away.
+  const std::string wav = "/media/wav";
+  ASSERT_TRUE(WriteBaseSettings(true, &wav));
+  EXPECT_EQ(SettingsSetNames(), (std::vector<std::string>{"Dusk light", "WAV_Path", "Zoo"}));
+
+  EXPECT_TRUE(DeleteSettingsSet("WAV_Path"));
+  EXPECT_FALSE(DeleteSettingsSet("WAV_Path"));
+  EXPECT_FALSE(DeleteSettingsSet("Dusk/light"));
+  EXPECT_EQ(SettingsSetNames(), (std::vector<std::string>{"Dusk light", "Zoo"}));
+  BaseSettings base;
+  ASSERT_TRUE(ReadBaseSettings(base));
+  EXPECT_EQ(base.wavPath, wav);
+  SettingsSet set;
+  EXPECT_TRUE(ReadSettingsSet("Zoo", set));
+  EXPECT_FALSE(ReadSettingsSet("WAV_Path", set));
+}
+
+TEST(BaseSettingsStore, WritesAutoSaveAlwaysAndTheFolderWhenGiven) {
+  const std::string first = "/home/u/Sonquill/Sounds";
+  ASSERT_TRUE(WriteBaseSettings(true, &first));
+  ASSERT_TRUE(WriteBaseSettings(false, nullptr));
+  BaseSettings base;
+  ASSERT_TRUE(ReadBaseSettings(base));
+  EXPECT_EQ(base.autoSave, 0u);
+  EXPECT_EQ(base.wavPath, first);
+  const std::string empty;
+  ASSERT_TRUE(WriteBaseSettings(true, &empty));
+  ASSERT_TRUE(ReadBaseSettings(base));
+  EXPECT_EQ(base.autoSave, 1u);
+  EXPECT_EQ(base.wavPath, "");
+}
+
 struct ApplyCase {
   const char* what;
   std::optional<uint32_t> xPos, width, keepRatio, mode, autoCenter;

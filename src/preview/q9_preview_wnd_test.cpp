@@ -1,0 +1,223 @@
+// The preview window as the user meets it: where it opens and how large it
+// is at each zoom, that it shows exactly the bulbs the renderer made (each
+// one a sharp block), video and old-sequence frames as the user steps
+// through them, and that only an explicit refresh renders.
+
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+
+#include "convert/source_media.h"
+#include "preview/q9_preview_wnd.h"
+#include "preview/stretch_bitmap.h"
+#include "preview/testing/test_sources.h"
+
+using namespace q9;
+using preview::CQ9PreviewWnd;
+
+namespace {
+
+const platform::SignGeometry kSign{64, 192, platform::Q9_RGB16MB};
+
+struct Owner : preview::PreviewOwner {
+  int destroyed = 0;
+  void OnPreviewWindowDestroyed() override { ++destroyed; }
+};
+
+// Pixel (x, y from the top) of the render's own picture: 24-bit rows,
+// bottom-up.
+QRgb PreviewPixel(const convert::SourceMedia& media, int x, int y) {
+  platform::BitmapInfoHeader h;
+  std::memcpy(&h, media.PreviewHeader().data(), sizeof h);
+  const size_t stride = size_t(h.biWidth * 3 + 3) / 4 * 4;
+  const uint8_t* p = media.PreviewBits().data() + size_t(h.biHeight - 1 - y) * stride + 3 * x;
+  return qRgb(p[2], p[1], p[0]);
+}
+
+int Darker(const QImage& image, const QRect& area, int below) {
+  int n = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) n += qGray(image.pixel(x, y)) < below;
+  return n;
+}
+
+}  // namespace
+
+class PreviewWndTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir m_dir;
+  QString m_picture;
+
+  struct Preview {
+    Owner owner;
+    QWidget mainDialog;
+    convert::SourceMedia media;
+    QPointer<CQ9PreviewWnd> wnd = new CQ9PreviewWnd(&owner);
+
+    explicit Preview(const QString& path, platform::SignGeometry sign = kSign, int zoomSteps = 0) {
+      QVERIFY(wnd->Create(&mainDialog, QRect(40, 30, int(sign.columns), int(sign.rows))));
+      QVERIFY(media.Open(path.toStdString(), sign.rows, sign.columns, sign.colorType));
+      media.AdjustChanged = 1;
+      wnd->ShowSource(QStringLiteral("64x192 RGB16MB"), &media);
+      QVERIFY(QTest::qWaitForWindowExposed(wnd));
+      for (int i = 0; i < zoomSteps; ++i) media.ZoomIn();
+      if (zoomSteps < 0) media.ZoomOut();
+      if (zoomSteps != 0) wnd->FitToZoom();
+    }
+    ~Preview() { delete wnd; }
+    QImage Grab() const { return wnd->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  };
+
+ private slots:
+  void initTestCase() {
+    // The sign's size, so that every bulb shows a pixel of its own.
+    m_picture = m_dir.filePath(QStringLiteral("pattern.bmp"));
+    QVERIFY(preview::testing::WritePicture(m_picture, QSize(192, 64), [](int x, int y) {
+      return qRgb(x * 5 % 256, y * 4, (x * 3 + y * 7) % 256);
+    }));
+  }
+
+  void opensWhereAskedAndTellsItsOwnerWhenClosed() {
+    Owner owner;
+    QWidget mainDialog;
+    CQ9PreviewWnd refused(nullptr);
+    QVERIFY(!refused.Create(nullptr, QRect(0, 0, 10, 10)) && !refused.Create(&mainDialog, {}));
+    QPointer<CQ9PreviewWnd> wnd = new CQ9PreviewWnd(&owner);
+    QVERIFY(wnd->Create(&mainDialog, QRect(40, 30, 192, 64)));
+    QVERIFY(wnd->isVisible() && wnd->windowFlags().testFlag(Qt::Tool) && !wnd->IsShown());
+    QCOMPARE(wnd->windowTitle(), QStringLiteral("Preview : "));
+    QCOMPARE(wnd->pos(), QPoint(40, 30));
+    QCOMPARE(wnd->parentWidget(), &mainDialog);
+    wnd->close();
+    QTRY_VERIFY(wnd.isNull());
+    QCOMPARE(owner.destroyed, 1);
+  }
+
+  // The client area is the sign times zoom x 0.5, and each screen pixel
+  // shows the bulb under its centre, unsmoothed.
+  void showsTheRenderedBulbsAtEachZoom_data() {
+    QTest::addColumn<int>("steps");  // zoom steps from 2.0
+    QTest::addColumn<QSize>("client");
+    QTest::newRow("1.0") << -1 << QSize(96, 32);
+    QTest::newRow("2.0") << 0 << QSize(192, 64);
+    QTest::newRow("3.0") << 1 << QSize(288, 96);
+    QTest::newRow("4.0") << 2 << QSize(384, 128);
+  }
+  void showsTheRenderedBulbsAtEachZoom() {
+    QFETCH(int, steps);
+    QFETCH(QSize, client);
+    Preview p(m_picture, kSign, steps);
+    QCOMPARE(p.wnd->windowTitle(), QStringLiteral("Preview : 64x192 RGB16MB"));
+    QVERIFY(p.wnd->IsShown());
+    QCOMPARE(p.wnd->size(), client);
+    const QImage shown = p.Grab();
+    int mismatches = 0;
+    for (int y = 0; y < client.height(); ++y)
+      for (int x = 0; x < client.width(); ++x) {
+        const QRgb bulb = PreviewPixel(p.media, int((x + 0.5) * 192 / client.width()),
+                                       int((y + 0.5) * 64 / client.height()));
+        mismatches += ((shown.pixel(x, y) ^ bulb) & 0xffffff) != 0;
+      }
+    QCOMPARE(mismatches, 0);
+    QVERIFY(PreviewPixel(p.media, 10, 10) != PreviewPixel(p.media, 11, 10));
+  }
+
+  void repaintsDoNotRender() {
+    Preview p(m_picture);
+    const QImage before = p.Grab();
+    p.media.AdjustChanged = 1;  // a render would clear it
+    p.wnd->hide();
+    p.wnd->show();
+    QVERIFY(QTest::qWaitForWindowExposed(p.wnd));
+    p.wnd->repaint();
+    p.wnd->RenderPreview(false);
+    QCOMPARE(p.Grab(), before);
+    QCOMPARE(p.media.AdjustChanged, 1);
+    p.wnd->RenderPreview(true);
+    QCOMPARE(p.media.AdjustChanged, 0);
+  }
+
+  void stepsThroughAVideo() {
+    const QString video = m_dir.filePath(QStringLiteral("count.avi"));
+    QVERIFY(preview::testing::WriteColourVideo(video, QSize(64, 48), 10));
+    Preview p(video, {16, 96, platform::Q9_RGB16MB});
+    for (int frame : {5, 1, 9}) {
+      p.media.GoToFrame(frame);
+      p.media.AdjustChanged = 1;
+      p.wnd->RenderPreview(true);
+      // Frame n of the clip is one colour with red 8 n and green 255 - 8 n.
+      const QRgb centre = p.Grab().pixel(48, 8);
+      QVERIFY2(qAbs(qRed(centre) - 8 * frame) <= 6 && qAbs(qGreen(centre) - 255 + 8 * frame) <= 6,
+               qPrintable(QString::number(frame)));
+    }
+  }
+
+  void oldSequenceFramesWithoutBulbsShowTheirKind() {
+    const QString seq = m_dir.filePath(QStringLiteral("old.seq"));
+    const platform::SignGeometry sign{16, 96, platform::Q9_RGB16MB};
+    QVERIFY(preview::testing::WriteOldSequence(seq, sign, 0x30));
+    Preview p(seq, sign, 2);  // 192 x 32: room for the text
+    QImage shown = p.Grab();
+    QCOMPARE(p.media.LabelText(), std::string("Include Frame"));
+    // White, with the text from (1, 1).
+    QCOMPARE(Darker(shown, QRect(150, 20, 42, 12), 255), 0);
+    QCOMPARE(Darker(shown, QRect(0, 0, 192, 1), 128) + Darker(shown, QRect(0, 0, 1, 32), 128), 0);
+    QVERIFY(Darker(shown, QRect(1, 1, 100, 20), 128) > 20);
+    p.media.GoToFrame(2);
+    p.wnd->RenderPreview(true);
+    shown = p.Grab();
+    QCOMPARE(shown.pixel(100, 20), PreviewPixel(p.media, 50, 10));
+    QCOMPARE(Darker(shown, shown.rect(), 255), 192 * 32);
+  }
+
+  void stretchTakesThePixelUnderEachCentre_data() {
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QRect>("area");
+    QTest::newRow("24 bits, same size") << 24 << QSize(6, 4) << QRect(0, 0, 6, 4);
+    QTest::newRow("24 bits, twice") << 24 << QSize(12, 8) << QRect(0, 0, 12, 8);
+    QTest::newRow("24 bits, one and a half") << 24 << QSize(9, 6) << QRect(0, 0, 9, 6);
+    QTest::newRow("24 bits, half") << 24 << QSize(3, 2) << QRect(0, 0, 3, 2);
+    QTest::newRow("32 bits, twice, a band") << 32 << QSize(12, 8) << QRect(0, 3, 12, 2);
+    QTest::newRow("8-bit palette, off the edges") << 8 << QSize(18, 12) << QRect(4, 5, 7, 6);
+  }
+  void stretchTakesThePixelUnderEachCentre() {
+    QFETCH(int, bits);
+    QFETCH(QSize, screen);
+    QFETCH(QRect, area);
+    platform::Bitmap bitmap = platform::Bitmap::Create(6, 4, bits);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 6; ++x)
+        bitmap.SetPixelValue(x, y, bits == 8 ? uint32_t(x * 40 + y) : uint32_t(x << 16 | y << 8));
+    QImage canvas;
+    preview::StretchBitmap(bitmap, screen, area, canvas);
+    QCOMPARE(canvas.size(), area.size());
+    for (int y = 0; y < area.height(); ++y)
+      for (int x = 0; x < area.width(); ++x) {
+        const platform::RgbQuad want =
+            bitmap.PixelColour(int((area.left() + x + 0.5) * 6 / screen.width()),
+                               int((area.top() + y + 0.5) * 4 / screen.height()));
+        QCOMPARE(canvas.pixel(x, y), qRgb(want.red, want.green, want.blue));
+      }
+  }
+
+  // A positive height puts the bottom row first, a negative one the top row.
+  void packedPicturesOfEitherRowOrder() {
+    std::vector<uint8_t> header(platform::kDibHeaderBlockSize, 0);
+    platform::BitmapInfoHeader h;
+    h.biWidth = 2, h.biBitCount = 24;
+    const std::vector<uint8_t> bits = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+    for (int height : {2, -2, 3}) {  // 3: more rows than bits
+      h.biHeight = height;
+      std::memcpy(header.data(), &h, sizeof h);
+      const platform::Bitmap b = preview::BitmapOfPackedDib(header, bits);
+      QCOMPARE(b.HasData(), height != 3);
+      if (height != 3) QCOMPARE(b.PixelValue(0, height > 0 ? 1 : 0), 0x030201u);
+    }
+  }
+};
+
+QTEST_MAIN(PreviewWndTest)
+#include "q9_preview_wnd_test.moc"

@@ -1,0 +1,257 @@
+// The source window as the user meets it: its size at each zoom, the frame
+// under an outline that shows on any picture, and the capture rectangle
+// that dragging, drawing and the arrow keys leave in the record, with the
+// messages the owner hears and their order.
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "convert/source_media.h"
+#include "preview/source_wnd.h"
+#include "preview/testing/test_sources.h"
+
+using namespace q9;
+using preview::CSourceWnd;
+using L = QList<int>;
+
+namespace {
+
+// A 320 x 240 frame and a sign of 64 rows by 192 columns: a new source
+// captures {64, 88, 256, 152} (192 x 64, centred).
+const platform::SignGeometry kSign{64, 192, platform::Q9_RGB16MB};
+
+class Recorder : public preview::SourceWndOwner {
+ public:
+  QStringList calls;
+  void AdjMsgSetHeightRange(int low, int high) override {
+    calls << QStringLiteral("height %1..%2").arg(low).arg(high);
+  }
+  void AdjMsgSetWidthRange(int low, int high) override {
+    calls << QStringLiteral("width %1..%2").arg(low).arg(high);
+  }
+  void AdjMsgSyncControls() override { calls << QStringLiteral("sync"); }
+  void AdjMsgRefresh(bool push) override { calls << QStringLiteral("refresh %1").arg(push); }
+  void AdjMsgReloadValues() override { calls << QStringLiteral("reload"); }
+};
+
+// A drag: zoom steps from 2.0, the record's KeepAspect, AutoCenter and (when
+// not 0) Percent-mode size, whether the press lies inside the capture, the
+// client points (press, moves, release) and what the record holds after it:
+// CaptureRect, Width, Height, XPos, YPos, SizeMode.
+struct Drag {
+  const char* name;
+  int zoomSteps, keepAspect, autoCenter, percent;
+  bool moving;
+  QList<QPoint> path;
+  L expected;
+};
+
+// A key: key, modifiers, the record's XPos, YPos, Width, Height, KeepAspect
+// and SizeMode before, and XPos, YPos, Width, Height after.
+struct Key {
+  const char* name;
+  int key;
+  Qt::KeyboardModifiers modifiers;
+  L before, after;
+};
+
+int Marked(const QImage& image, const QRect& area, QRgb picture) {
+  int marked = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if ((image.pixel(x, y) ^ picture) & 0xffffff) ++marked;
+  return marked;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Drag)
+Q_DECLARE_METATYPE(Key)
+
+class SourceWndTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir m_dir;
+  QString m_black, m_white;
+
+  struct Window {
+    convert::SourceMedia media;
+    Recorder owner;
+    QWidget parent;
+    CSourceWnd* wnd = new CSourceWnd(&owner);
+
+    explicit Window(const QString& path, int zoomSteps = 0) {
+      QVERIFY(media.Open(path.toStdString(), kSign.rows, kSign.columns, kSign.colorType));
+      for (int i = 0; i < zoomSteps; ++i) media.ZoomIn();
+      if (zoomSteps < 0) media.ZoomOut();
+      QVERIFY(wnd->Create(&parent, QRect(10, 10, 100, 100)));
+      wnd->SetSource(path, &media);
+      wnd->show();
+      QVERIFY(QTest::qWaitForWindowExposed(wnd));
+    }
+    QImage Grab() const { return wnd->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    L Capture() const {
+      const adjust::Rect& r = media.CaptureRect;
+      return {r.left,       r.top,      r.right,    r.bottom,      media.Width,
+              media.Height, media.XPos, media.YPos, media.SizeMode};
+    }
+  };
+
+ private slots:
+  void initTestCase() {
+    m_black = m_dir.filePath(QStringLiteral("black.bmp"));
+    m_white = m_dir.filePath(QStringLiteral("white.bmp"));
+    for (const auto& [path, grey] : {std::pair{m_black, 0}, std::pair{m_white, 255}})
+      QVERIFY(preview::testing::WritePicture(path, QSize(320, 240),
+                                             [grey](int, int) { return qRgb(grey, grey, grey); }));
+  }
+
+  void sizeFollowsTheZoom_data() {
+    QTest::addColumn<int>("zoomSteps");
+    QTest::addColumn<QSize>("client");
+    QTest::newRow("zoom 1.0") << -1 << QSize(160, 120);
+    QTest::newRow("zoom 2.0 after opening") << 0 << QSize(320, 240);
+    QTest::newRow("zoom 4.0") << 2 << QSize(640, 480);
+  }
+  void sizeFollowsTheZoom() {
+    QFETCH(int, zoomSteps);
+    QFETCH(QSize, client);
+    Window w(m_black);
+    QCOMPARE(w.wnd->windowTitle(), QStringLiteral("Source : black.bmp"));
+    for (int i = 0; i < zoomSteps; ++i) w.media.ZoomIn();
+    if (zoomSteps < 0) w.media.ZoomOut();
+    w.wnd->FitSourceToZoom();
+    QCOMPARE(w.wnd->size(), client);
+  }
+
+  // The outline inverts what lies under it: dots on the rectangle's edges
+  // and nothing else, on black as on white.
+  void outlineShowsOnAnyPicture() {
+    for (const auto& [path, colour] :
+         {std::pair{m_black, qRgb(0, 0, 0)}, std::pair{m_white, qRgb(255, 255, 255)}}) {
+      Window w(path);
+      const QImage image = w.Grab();
+      const int top = Marked(image, QRect(64, 88, 192, 2), colour);
+      QVERIFY2(top > 40 && top < 300, qPrintable(QString::number(top)));
+      for (int x : {64, 65, 254, 255}) QVERIFY(Marked(image, QRect(x, 88, 1, 64), colour) > 10);
+      QCOMPARE(Marked(image, image.rect(), colour), Marked(image, QRect(64, 88, 192, 64), colour));
+      QCOMPARE(Marked(image, QRect(66, 90, 188, 60), colour), 0);
+    }
+    // At zoom 4.0 a capture past every edge is drawn at the right and bottom
+    // edges of the window; its left and top edges lie outside.
+    Window w(m_black, 2);
+    w.media.CaptureRect = {-10, -10, 400, 300};
+    w.wnd->PaintSource();
+    const QImage image = w.Grab();
+    const QRgb black = qRgb(0, 0, 0);
+    QVERIFY(Marked(image, QRect(638, 0, 2, 480), black) > 100);
+    QVERIFY(Marked(image, QRect(0, 478, 640, 2), black) > 100);
+    QCOMPARE(Marked(image, QRect(0, 0, 636, 2), black) + Marked(image, QRect(0, 0, 2, 476), black),
+             0);
+  }
+
+  void dragAndDraw_data() {
+    QTest::addColumn<Drag>("drag");
+    // clang-format off
+    const Drag drags[] = {
+        {"draw: sorted on release", 0, 0, 0, 0, false,
+         {{300, 200}, {200, 100}, {100, 50}}, {100, 50, 300, 200, 200, 150, 100, 50, 1}},
+        {"draw with Keep Aspect: the bottom from the sign's shape", 0, 1, 0, 0, false,
+         {{300, 200}, {100, 50}}, {100, 50, 300, 116, 200, 66, 100, 50, 1}},
+        {"draw at zoom 4.0: client points halved", 2, 0, 0, 0, false,
+         {{100, 50}, {20, 11}}, {10, 5, 50, 25, 40, 20, 10, 5, 1}},
+        {"draw past the frame: clipped to its last pixel", 0, 0, 0, 0, false,
+         {{100, 50}, {400, 300}}, {100, 50, 319, 239, 219, 189, 100, 50, 1}},
+        {"draw with Auto Center: the new size centred", 0, 0, 1, 0, false,
+         {{300, 200}, {100, 50}}, {100, 50, 300, 200, 200, 150, 60, 45, 1}},
+        {"drag left past the edge: left stops at 0, width kept", 0, 1, 0, 0, true,
+         {{100, 100}, {20, 100}, {20, 100}}, {0, 88, 192, 152, 192, 64, 0, 88, 1}},
+        {"drag at zoom 4.0", 2, 0, 0, 0, true,
+         {{200, 200}, {220, 210}, {240, 220}}, {84, 98, 276, 162, 192, 64, 84, 98, 1}},
+        {"click inside in Percent mode: pixels once", 0, 0, 0, 50, true,
+         {{100, 100}, {100, 100}}, {64, 88, 224, 208, 160, 120, 64, 88, 1}},
+        {"drag in Percent mode: converted on the first move only", 0, 0, 0, 50, true,
+         {{100, 100}, {110, 100}, {120, 100}, {120, 100}}, {84, 88, 244, 208, 160, 120, 84, 88, 1}},
+    };
+    // clang-format on
+    for (const Drag& drag : drags) QTest::newRow(drag.name) << drag;
+  }
+  void dragAndDraw() {
+    QFETCH(Drag, drag);
+    Window w(m_black, drag.zoomSteps);
+    w.media.KeepAspect = drag.keepAspect;
+    w.media.AutoCenter = drag.autoCenter;
+    if (drag.percent) {
+      w.media.SizeMode = adjust::kSizePercent;
+      w.media.Width = w.media.Height = drag.percent;
+    }
+    QTest::mousePress(w.wnd, Qt::LeftButton, {}, drag.path.first());
+    QCOMPARE((L{w.wnd->IsMoving(), w.wnd->IsDrawing()}), (L{drag.moving, !drag.moving}));
+    for (qsizetype i = 1; i + 1 < drag.path.size(); ++i) QTest::mouseMove(w.wnd, drag.path[i]);
+    QTest::mouseRelease(w.wnd, Qt::LeftButton, {}, drag.path.last());
+    QCOMPARE(w.Capture(), drag.expected);
+    QVERIFY(!w.wnd->IsDrawing() && !w.wnd->IsMoving());
+    // Each move of a moving drag reloads the dialog's values; the end of any
+    // drag tells the ranges, reloads and refreshes, in this order.
+    QStringList calls;
+    if (drag.moving) calls = QStringList(drag.path.size() - 2, QStringLiteral("reload"));
+    calls << "height 1..480"
+          << "width 1..640"
+          << "reload"
+          << "refresh 1";
+    QCOMPARE(w.owner.calls, calls);
+  }
+
+  void drawingShowsTheRectangleAsItGoes() {
+    Window w(m_black);
+    QTest::mousePress(w.wnd, Qt::LeftButton, {}, QPoint(300, 200));
+    QTest::mouseMove(w.wnd, QPoint(250, 150));
+    // Unsorted, and nothing else changes until the release.
+    QCOMPARE(w.Capture(), (L{250, 150, 300, 200, 192, 64, 64, 88, 1}));
+    QVERIFY(w.owner.calls.isEmpty());
+    QTRY_VERIFY(Marked(w.Grab(), QRect(250, 150, 50, 2), qRgb(0, 0, 0)) > 0);
+    QTest::mouseRelease(w.wnd, Qt::LeftButton, {}, QPoint(250, 150));
+  }
+
+  void keysMoveAndResize_data() {
+    QTest::addColumn<Key>("key");
+    const Qt::KeyboardModifiers none, ctrl(Qt::ControlModifier), shift(Qt::ShiftModifier);
+    // clang-format off
+    const Key keys[] = {
+        {"Left: one pixel", Qt::Key_Left, none, {10, 5, 50, 40, 0, 1}, {9, 5, 50, 40}},
+        {"Ctrl+Left: four, not below 0", Qt::Key_Left, ctrl, {2, 5, 50, 40, 0, 1}, {0, 5, 50, 40}},
+        {"Ctrl+Down", Qt::Key_Down, ctrl, {2, 5, 50, 40, 0, 1}, {2, 9, 50, 40}},
+        {"Right stops at the frame's width", Qt::Key_Right, ctrl, {318, 5, 50, 40, 0, 1}, {320, 5, 50, 40}},
+        {"Shift+Up at Height 0 stays 0", Qt::Key_Up, shift, {0, 0, 50, 0, 0, 1}, {0, 0, 50, 0}},
+        {"Shift+Right stops at the frame's width", Qt::Key_Right, shift, {0, 0, 320, 10, 0, 1}, {0, 0, 320, 10}},
+        {"Ctrl+Shift+Right, Keep Aspect: Height follows in pixels", Qt::Key_Right, ctrl | shift,
+         {0, 0, 192, 64, 1, 1}, {0, 0, 196, 65}},
+        {"Shift+Down, Keep Aspect: Height still follows Width", Qt::Key_Down, shift,
+         {0, 0, 192, 10, 1, 1}, {0, 0, 192, 64}},
+        {"Shift+Left, Keep Aspect in Percent mode", Qt::Key_Left, shift, {0, 0, 50, 50, 1, 0}, {0, 0, 49, 21}},
+    };
+    // clang-format on
+    for (const Key& key : keys) QTest::newRow(key.name) << key;
+  }
+  void keysMoveAndResize() {
+    QFETCH(Key, key);
+    Window w(m_black);
+    auto& m = w.media;
+    m.XPos = key.before[0], m.YPos = key.before[1], m.Width = key.before[2];
+    m.Height = key.before[3], m.KeepAspect = key.before[4], m.SizeMode = key.before[5];
+    QTest::keyClick(w.wnd, Qt::Key(key.key), key.modifiers);
+    QCOMPARE((L{m.XPos, m.YPos, m.Width, m.Height}), key.after);
+    QCOMPARE(w.owner.calls, (QStringList{"sync", "reload", "refresh 0"}));
+  }
+
+  void cursorShowsWhereADragWouldMove() {
+    Window w(m_black);
+    QTest::mouseMove(w.wnd, QPoint(100, 100));
+    QTRY_COMPARE(w.wnd->cursor().shape(), Qt::SizeAllCursor);
+    QTest::mouseMove(w.wnd, QPoint(10, 10));
+    QTRY_COMPARE(w.wnd->cursor().shape(), Qt::ArrowCursor);
+  }
+};
+
+QTEST_MAIN(SourceWndTest)
+#include "source_wnd_test.moc"
