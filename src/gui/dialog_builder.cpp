@@ -32,9 +32,9 @@ QLineEdit* MakeEdit(QWidget& parent, uint32_t flags) {
   return edit;
 }
 
-QWidget* MakeControl(QWidget& parent, const ControlSpec& spec, QWidget* previous) {
-  const QString text = QString::fromUtf8(spec.text ? spec.text : "");
-  switch (spec.kind) {
+QWidget* MakeControl(QWidget& parent, const ControlSpec& row, QWidget* previous) {
+  const QString text = QString::fromUtf8(row.text ? row.text : "");
+  switch (row.kind) {
     case ControlKind::Label: {
       auto* label = new QLabel(text, &parent);
       label->setWordWrap(true);
@@ -42,12 +42,12 @@ QWidget* MakeControl(QWidget& parent, const ControlSpec& spec, QWidget* previous
       return label;
     }
     case ControlKind::Edit:
-      return MakeEdit(parent, spec.flags);
+      return MakeEdit(parent, row.flags);
     case ControlKind::Button:
     case ControlKind::DefaultButton:
     case ControlKind::BitmapButton: {
       auto* button = new QPushButton(text, &parent);
-      if (spec.kind == ControlKind::DefaultButton) button->setDefault(true);
+      if (row.kind == ControlKind::DefaultButton) button->setDefault(true);
       return button;
     }
     case ControlKind::CheckBox:
@@ -123,33 +123,33 @@ void DialogBuilder::Build(QWidget& dialog, std::span<const ControlSpec> controls
   const DialogUnits units(dialog.font());
   std::vector<QWidget*> focusable;
   QWidget* previous = nullptr;
-  const ControlSpec* previousSpec = nullptr;
-  for (const ControlSpec& spec : controls) {
-    QWidget* widget = MakeControl(dialog, spec, previous);
-    widget->setObjectName(spec.id == kNoId ? QString() : NameOf(spec.id));
-    QRect rect = units.ToPixels(spec.x, spec.y, spec.width, spec.height);
+  const ControlSpec* previousRow = nullptr;
+  for (const ControlSpec& row : controls) {
+    QWidget* widget = MakeControl(dialog, row, previous);
+    widget->setObjectName(row.id == kNoId ? QString() : NameOf(row.id));
+    QRect rect = units.ToPixels(row.x, row.y, row.width, row.height);
     // A drop-down list's template height includes its open list; closed it
     // is one line high.
-    if (spec.kind == ControlKind::DropDownList) rect.setHeight(widget->sizeHint().height());
-    if (spec.kind == ControlKind::EtchedLine && rect.height() < 2) rect.setHeight(2);
+    if (row.kind == ControlKind::DropDownList) rect.setHeight(widget->sizeHint().height());
+    if (row.kind == ControlKind::EtchedLine && rect.height() < 2) rect.setHeight(2);
     widget->setGeometry(rect);
-    if (spec.kind == ControlKind::GroupBox) widget->lower();
+    if (row.kind == ControlKind::GroupBox) widget->lower();
 
-    const QString text = QString::fromUtf8(spec.text ? spec.text : "");
-    if (HasOwnText(spec.kind) && !text.isEmpty()) {
+    const QString text = QString::fromUtf8(row.text ? row.text : "");
+    if (HasOwnText(row.kind) && !text.isEmpty()) {
       widget->setAccessibleName(WithoutMnemonic(text));
-    } else if (previousSpec && previousSpec->kind == ControlKind::Label && previousSpec->text &&
-               *previousSpec->text) {
-      widget->setAccessibleName(WithoutMnemonic(QString::fromUtf8(previousSpec->text)));
+    } else if (previousRow && previousRow->kind == ControlKind::Label && previousRow->text &&
+               *previousRow->text) {
+      widget->setAccessibleName(WithoutMnemonic(QString::fromUtf8(previousRow->text)));
     }
-    if (previousSpec && previousSpec->kind == ControlKind::Label && spec.kind != ControlKind::Label)
+    if (previousRow && previousRow->kind == ControlKind::Label && row.kind != ControlKind::Label)
       static_cast<QLabel*>(previous)->setBuddy(widget);
 
-    if (spec.flags & kDisabled) widget->setEnabled(false);
-    if (spec.flags & kHidden) widget->setVisible(false);
+    if (row.flags & kDisabled) widget->setEnabled(false);
+    if (row.flags & kHidden) widget->setVisible(false);
     if (widget->focusPolicy() != Qt::NoFocus) focusable.push_back(widget);
     previous = widget;
-    previousSpec = &spec;
+    previousRow = &row;
   }
   for (size_t i = 1; i < focusable.size(); ++i)
     QWidget::setTabOrder(focusable[i - 1], focusable[i]);

@@ -75,11 +75,11 @@ class DialogBuilderTest : public QObject {
     DialogBuilder::Build(dialog, kTemplate, 200, 100);
     const DialogUnits units(dialog.font());
     QCOMPARE(dialog.size(), units.ToPixels(0, 0, 200, 100).size());
-    for (const ControlSpec& spec : kTemplate) {
-      if (spec.id == kNoId || spec.kind == ControlKind::DropDownList) continue;
-      QWidget* control = FindControl(dialog, spec.id);
-      QVERIFY2(control, qPrintable(QString::number(spec.id)));
-      QCOMPARE(control->geometry(), units.ToPixels(spec.x, spec.y, spec.width, spec.height));
+    for (const ControlSpec& row : kTemplate) {
+      if (row.id == kNoId || row.kind == ControlKind::DropDownList) continue;
+      QWidget* control = FindControl(dialog, row.id);
+      QVERIFY2(control, qPrintable(QString::number(row.id)));
+      QCOMPARE(control->geometry(), units.ToPixels(row.x, row.y, row.width, row.height));
     }
     // A closed drop-down list is one line high, wherever its list reaches.
     auto* combo = FindControl<QComboBox>(dialog, 106);
