@@ -18,7 +18,7 @@ namespace q9::adjust_dialog {
 namespace {
 
 using gui::ControlKind;
-using gui::ControlSpec;
+using gui::ControlRow;
 using gui::kNoId;
 
 enum ControlId : int {
@@ -66,7 +66,7 @@ constexpr SliderColumn kColumns[kSliderCount] = {
 // Eight sliders, each with its label above and its number below, the colour
 // four set apart from the picture four; then the capture rectangle group,
 // Size Mode, the four check boxes and OK and Cancel on the right.
-constexpr ControlSpec kTemplate[] = {
+constexpr ControlRow kTemplate[] = {
     {kNoId, ControlKind::Label, "&Brt", 7, 4, 22, 8},
     {kBrtEdit, ControlKind::Edit, nullptr, 7, 140, 22, 12, gui::kNumber},
     {kBrtSlider, ControlKind::VerticalSlider, nullptr, 10, 14, 16, 122},

@@ -8,7 +8,7 @@
 namespace q9::adjust_dialog {
 namespace {
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     {kNoId, ControlKind::Label, "&Bits per pixel:", 7, 9, 54, 8},
     {CColorResDlg::kBitsId, ControlKind::DropDownList, nullptr, 64, 7, 128, 80},
     {kNoId, ControlKind::Label, "&Palette:", 7, 27, 54, 8},

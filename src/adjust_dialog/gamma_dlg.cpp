@@ -8,7 +8,7 @@
 namespace q9::adjust_dialog {
 namespace {
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     {kNoId, ControlKind::Label, "&Gamma:", 7, 9, 30, 8},
     {CGammaDlg::kGammaId, ControlKind::Edit, nullptr, 40, 7, 40, 12},
     {kNoId, ControlKind::Label, "0.01 to 1000; above 1 brightens.", 84, 9, 130, 8},

@@ -15,7 +15,7 @@ QStringList ChoiceEntries(const QString& list) {
 CListDlg::CListDlg(const ListRequest& request, QWidget* parent)
     : TemplateDialog(request.title, parent) {
   const QByteArray label = request.label.toUtf8();
-  const ControlSpec controls[] = {
+  const ControlRow controls[] = {
       {kNoId, ControlKind::Label, label.constData(), 7, 7, 120, 8},
       {kListId, ControlKind::ListBox, nullptr, 7, 17, 120, 64},
       {kEnabledId, ControlKind::CheckBox, "&Enabled", 7, 85, 80, 10},

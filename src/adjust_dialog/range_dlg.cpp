@@ -28,7 +28,7 @@ CRangeDlg::CRangeDlg(const RangeRequest& request, QWidget* parent)
   const QByteArray label = request.label.toUtf8();
   const QByteArray choiceLabel = request.choiceLabel.toUtf8();
   const uint32_t choiceFlags = request.showChoice ? 0u : uint32_t(gui::kHidden);
-  const ControlSpec controls[] = {
+  const ControlRow controls[] = {
       {kNoId, ControlKind::Label, label.constData(), 7, 9, 44, 8},
       {kValueEditId, ControlKind::Edit, nullptr, 54, 7, 32, 12, gui::kNumber | gui::kSigned},
       // The template's trackbar, laid on its side below.

@@ -7,7 +7,7 @@
 namespace q9::adjust_dialog {
 namespace {
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     {CSaveAudioDlg::kSaveAudioId, ControlKind::CheckBox, "Save AVI Audio to WAV File", 7, 7, 200,
      10},
     {CSaveAudioDlg::kAddTxdId, ControlKind::CheckBox, "Add TXD Frame with Saved WAV for Sonquill",

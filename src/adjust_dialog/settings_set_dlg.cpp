@@ -11,7 +11,7 @@ namespace {
 
 // The name row comes last, so that the load dialog is the save dialog
 // without it.
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     {kNoId, ControlKind::Label, "&Settings:", 7, 7, 100, 8},
     {CSettingsSetDlg::kSetListId, ControlKind::ListBox, nullptr, 7, 17, 143, 72},
     {kIdOk, ControlKind::DefaultButton, "OK", 157, 17, 50, 14},

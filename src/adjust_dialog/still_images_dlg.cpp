@@ -6,7 +6,7 @@
 namespace q9::adjust_dialog {
 namespace {
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     {CStillImagesDlg::kSingleSequenceId, ControlKind::CheckBox,
      "Convert Still Images (*.bmp, *jpg, etc...)  to Single Sequence", 7, 7, 240, 10},
     {CStillImagesDlg::kNameLabelId, ControlKind::Label, "Q9 Sequence Name:", 7, 25, 80, 8},

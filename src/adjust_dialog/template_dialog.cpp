@@ -8,7 +8,7 @@ TemplateDialog::TemplateDialog(const QString& title, QWidget* parent) : QDialog(
   setWindowTitle(title);
 }
 
-void TemplateDialog::BuildTemplate(std::span<const gui::ControlSpec> controls, int width,
+void TemplateDialog::BuildTemplate(std::span<const gui::ControlRow> controls, int width,
                                    int height) {
   gui::DialogBuilder::Build(*this, controls, width, height);
   if (auto* ok = Control<QPushButton>(kIdOk))

@@ -8,14 +8,14 @@
 #include <QString>
 #include <span>
 
-#include "gui/control_spec.h"
+#include "gui/control_row.h"
 #include "gui/dialog_builder.h"
 
 namespace q9::adjust_dialog {
 
 // The template vocabulary every dialog of this folder builds with.
 using gui::ControlKind;
-using gui::ControlSpec;
+using gui::ControlRow;
 using gui::kNoId;
 
 inline constexpr int kIdOk = 1;
@@ -33,7 +33,7 @@ class TemplateDialog : public QDialog {
   }
 
  protected:
-  void BuildTemplate(std::span<const gui::ControlSpec> controls, int width, int height);
+  void BuildTemplate(std::span<const gui::ControlRow> controls, int width, int height);
 };
 
 }  // namespace q9::adjust_dialog

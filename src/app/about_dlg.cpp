@@ -18,7 +18,7 @@ namespace {
 
 using gui::ControlKind;
 
-constexpr gui::ControlSpec kTemplate[] = {
+constexpr gui::ControlRow kTemplate[] = {
     {kIdAboutIcon, ControlKind::Icon, nullptr, 7, 7, 21, 20},
     {kIdAboutName, ControlKind::Label, nullptr, 38, 7, 200, 20},
     {kIdAboutLibraries, ControlKind::Label, nullptr, 38, 32, 200, 40},

@@ -9,7 +9,7 @@ using gui::kHidden;
 using gui::kNoId;
 using gui::kNumber;
 
-constexpr gui::ControlSpec kTemplate[] = {
+constexpr gui::ControlRow kTemplate[] = {
     {kNoId, ControlKind::Label, "&Source Directory:", 7, 4, 92, 8},
     {kIdSourceDir, ControlKind::Edit, nullptr, 7, 14, 222, 13},
     {kIdBrowseSource, ControlKind::Button, "&Browse", 237, 14, 49, 13},
@@ -49,7 +49,7 @@ constexpr int kDirectoryControls[] = {kIdBrowseDest, kIdBrowseSource, kIdSourceD
 
 }  // namespace
 
-std::span<const gui::ControlSpec> ConverterDlgTemplate() {
+std::span<const gui::ControlRow> ConverterDlgTemplate() {
   return kTemplate;
 }
 

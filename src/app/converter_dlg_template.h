@@ -5,7 +5,7 @@
 
 #include <span>
 
-#include "gui/control_spec.h"
+#include "gui/control_row.h"
 
 namespace q9::app {
 
@@ -50,7 +50,7 @@ enum class ControlGroup {
   DirectoryControls,
 };
 
-std::span<const gui::ControlSpec> ConverterDlgTemplate();
+std::span<const gui::ControlRow> ConverterDlgTemplate();
 // The ids of a group's controls.
 std::span<const int> ControlsOf(ControlGroup group);
 

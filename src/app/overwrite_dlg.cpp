@@ -13,7 +13,7 @@ namespace {
 
 using gui::ControlKind;
 
-constexpr gui::ControlSpec kTemplate[] = {
+constexpr gui::ControlRow kTemplate[] = {
     {kIdOverwriteIcon, ControlKind::Icon, nullptr, 7, 7, 21, 20},
     {kIdOverwriteMessage, ControlKind::Label, nullptr, 38, 7, 189, 19},
     {kIdApplyToAll, ControlKind::CheckBox, "&Apply to all files", 7, 34, 61, 10},

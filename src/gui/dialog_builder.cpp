@@ -32,7 +32,7 @@ QLineEdit* MakeEdit(QWidget& parent, uint32_t flags) {
   return edit;
 }
 
-QWidget* MakeControl(QWidget& parent, const ControlSpec& row, QWidget* previous) {
+QWidget* MakeControl(QWidget& parent, const ControlRow& row, QWidget* previous) {
   const QString text = QString::fromUtf8(row.text ? row.text : "");
   switch (row.kind) {
     case ControlKind::Label: {
@@ -118,13 +118,13 @@ QString DialogBuilder::WithoutMnemonic(const QString& text) {
   return plain;
 }
 
-void DialogBuilder::Build(QWidget& dialog, std::span<const ControlSpec> controls, int width,
+void DialogBuilder::Build(QWidget& dialog, std::span<const ControlRow> controls, int width,
                           int height) {
   const DialogUnits units(dialog.font());
   std::vector<QWidget*> focusable;
   QWidget* previous = nullptr;
-  const ControlSpec* previousRow = nullptr;
-  for (const ControlSpec& row : controls) {
+  const ControlRow* previousRow = nullptr;
+  for (const ControlRow& row : controls) {
     QWidget* widget = MakeControl(dialog, row, previous);
     widget->setObjectName(row.id == kNoId ? QString() : NameOf(row.id));
     QRect rect = units.ToPixels(row.x, row.y, row.width, row.height);

@@ -11,7 +11,7 @@
 #include <QWidget>
 #include <span>
 
-#include "gui/control_spec.h"
+#include "gui/control_row.h"
 
 namespace q9::gui {
 
@@ -19,7 +19,7 @@ class DialogBuilder {
  public:
   // Creates the controls of the table as children of dialog and fixes its
   // client area at width x height dialog units.
-  static void Build(QWidget& dialog, std::span<const ControlSpec> controls, int width, int height);
+  static void Build(QWidget& dialog, std::span<const ControlRow> controls, int width, int height);
 
   // The objectName a control with this id gets.
   static QString NameOf(int id) { return QString::number(id); }

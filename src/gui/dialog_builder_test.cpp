@@ -20,7 +20,7 @@ using namespace q9::gui;
 
 namespace {
 
-constexpr ControlSpec kTemplate[] = {
+constexpr ControlRow kTemplate[] = {
     {kNoId, ControlKind::Label, "&Name:", 7, 4, 60, 8},
     {101, ControlKind::Edit, nullptr, 7, 14, 120, 13},
     {kNoId, ControlKind::Label, "&Count:", 7, 30, 40, 8},
@@ -75,7 +75,7 @@ class DialogBuilderTest : public QObject {
     DialogBuilder::Build(dialog, kTemplate, 200, 100);
     const DialogUnits units(dialog.font());
     QCOMPARE(dialog.size(), units.ToPixels(0, 0, 200, 100).size());
-    for (const ControlSpec& row : kTemplate) {
+    for (const ControlRow& row : kTemplate) {
       if (row.id == kNoId || row.kind == ControlKind::DropDownList) continue;
       QWidget* control = FindControl(dialog, row.id);
       QVERIFY2(control, qPrintable(QString::number(row.id)));

@@ -35,7 +35,7 @@ enum ControlFlag : uint32_t {
 
 inline constexpr int kNoId = -1;  // labels and frames nobody addresses
 
-struct ControlSpec {
+struct ControlRow {
   int id;
   ControlKind kind;
   const char* text;
