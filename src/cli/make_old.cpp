@@ -9,7 +9,7 @@
 
 #include "cli/old_seq_description.h"
 #include "cli/tool_output.h"
-#include "platform/signlib/seq_writer.h"
+#include "platform/signlib/cq8_seq_writer.h"
 
 namespace q9::cli {
 namespace {

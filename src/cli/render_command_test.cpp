@@ -8,9 +8,9 @@
 #include "platform/imaging/image_export.h"
 #include "platform/imaging/imaging_library.h"
 #include "platform/signlib/bulb_layout.h"
-#include "platform/signlib/q9_data_frame.h"
-#include "platform/signlib/q9_gph_frame.h"
-#include "platform/signlib/q9_sequence_file.h"
+#include "platform/signlib/cq9_data_frame.h"
+#include "platform/signlib/cq9_gph_frame.h"
+#include "platform/signlib/cq9_sequence_file.h"
 
 namespace q9::cli {
 namespace {

@@ -5,7 +5,7 @@
 #include "cli/tool_output.h"
 #include "platform/signlib/byte_io.h"
 #include "platform/signlib/q8_record.h"
-#include "platform/signlib/q9_records.h"
+#include "platform/signlib/sq9_records.h"
 
 namespace q9::cli {
 

@@ -8,12 +8,12 @@
 
 #include "cli/cli_test_support.h"
 #include "cli/hex.h"
-#include "platform/signlib/q9_data_frame.h"
-#include "platform/signlib/q9_gph_frame.h"
-#include "platform/signlib/q9_hdr_frame.h"
-#include "platform/signlib/q9_inc_frame.h"
-#include "platform/signlib/q9_sequence_file.h"
-#include "platform/signlib/q9_txd_frame.h"
+#include "platform/signlib/cq9_data_frame.h"
+#include "platform/signlib/cq9_gph_frame.h"
+#include "platform/signlib/cq9_hdr_frame.h"
+#include "platform/signlib/cq9_inc_frame.h"
+#include "platform/signlib/cq9_sequence_file.h"
+#include "platform/signlib/cq9_txd_frame.h"
 
 namespace q9::cli {
 namespace {

@@ -7,8 +7,8 @@
 #include "cli/hex.h"
 #include "cli/tool_output.h"
 #include "platform/signlib/byte_io.h"
-#include "platform/signlib/q9_records.h"
 #include "platform/signlib/sq9_format.h"
+#include "platform/signlib/sq9_records.h"
 
 namespace q9::cli {
 namespace {

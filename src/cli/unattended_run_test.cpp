@@ -10,9 +10,9 @@
 
 #include "adjust/settings_persistence.h"
 #include "cli/cli_test_support.h"
+#include "platform/signlib/cq8_seq_writer.h"
+#include "platform/signlib/cq9_sequence_file.h"
 #include "platform/signlib/q8_record.h"
-#include "platform/signlib/q9_sequence_file.h"
-#include "platform/signlib/seq_writer.h"
 #include "platform/signlib/sq9_reader.h"
 #include "platform/video/test_media.h"
 

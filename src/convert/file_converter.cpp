@@ -7,8 +7,8 @@
 #include "convert/source_media.h"
 #include "convert/text_util.h"
 #include "convert/wait_cursor.h"
+#include "platform/signlib/cq9_gph_frame.h"
 #include "platform/signlib/q8_record.h"
-#include "platform/signlib/q9_gph_frame.h"
 
 namespace q9::convert {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "convert/testing/recording_host.h"
+#include "platform/signlib/cq8_seq_writer.h"
 #include "platform/signlib/q8_record.h"
-#include "platform/signlib/seq_writer.h"
 #include "platform/signlib/sq9_test_support.h"
 
 namespace q9::convert {

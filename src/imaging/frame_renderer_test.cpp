@@ -10,7 +10,7 @@
 #include "platform/imaging/imaging_library.h"
 #include "platform/imaging/test_pictures.h"
 #include "platform/signlib/bulb_converter.h"
-#include "platform/signlib/seq_writer.h"
+#include "platform/signlib/cq8_seq_writer.h"
 
 namespace q9::imaging {
 namespace {

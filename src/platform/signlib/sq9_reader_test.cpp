@@ -7,11 +7,11 @@
 #include <random>
 #include <tuple>
 
-#include "platform/signlib/q9_data_frame.h"
-#include "platform/signlib/q9_hdr_frame.h"
-#include "platform/signlib/q9_inc_frame.h"
-#include "platform/signlib/q9_sequence_file.h"
-#include "platform/signlib/q9_txd_frame.h"
+#include "platform/signlib/cq9_data_frame.h"
+#include "platform/signlib/cq9_hdr_frame.h"
+#include "platform/signlib/cq9_inc_frame.h"
+#include "platform/signlib/cq9_sequence_file.h"
+#include "platform/signlib/cq9_txd_frame.h"
 #include "platform/signlib/sq9_test_support.h"
 
 namespace q9::platform {

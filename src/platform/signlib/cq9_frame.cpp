@@ -1,4 +1,4 @@
-#include "platform/signlib/q9_frame.h"
+#include "platform/signlib/cq9_frame.h"
 
 namespace q9::platform {
 

@@ -1,8 +1,8 @@
-#include "platform/signlib/q9_inc_frame.h"
+#include "platform/signlib/cq9_inc_frame.h"
 
 #include <cstring>
 
-#include "platform/signlib/q9_riff_file.h"
+#include "platform/signlib/cq9_riff_file.h"
 #include "platform/signlib/sq9_format.h"
 
 namespace q9::platform {

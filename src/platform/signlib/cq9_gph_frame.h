@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/signlib/q9_frame.h"
-#include "platform/signlib/q9_records.h"
+#include "platform/signlib/cq9_frame.h"
+#include "platform/signlib/sq9_records.h"
 
 namespace q9::platform {
 

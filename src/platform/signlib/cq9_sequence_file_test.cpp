@@ -1,12 +1,12 @@
-#include "platform/signlib/q9_sequence_file.h"
+#include "platform/signlib/cq9_sequence_file.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "platform/signlib/q9_inc_frame.h"
-#include "platform/signlib/q9_records.h"
+#include "platform/signlib/cq9_inc_frame.h"
 #include "platform/signlib/sq9_reader.h"
+#include "platform/signlib/sq9_records.h"
 #include "platform/signlib/sq9_test_support.h"
 
 namespace q9::platform {

@@ -1,4 +1,4 @@
-#include "platform/signlib/q9_end_frame.h"
+#include "platform/signlib/cq9_end_frame.h"
 
 #include "platform/signlib/sign_types.h"
 

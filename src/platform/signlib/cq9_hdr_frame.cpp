@@ -1,6 +1,6 @@
-#include "platform/signlib/q9_hdr_frame.h"
+#include "platform/signlib/cq9_hdr_frame.h"
 
-#include "platform/signlib/q9_riff_file.h"
+#include "platform/signlib/cq9_riff_file.h"
 #include "platform/signlib/sq9_format.h"
 
 namespace q9::platform {

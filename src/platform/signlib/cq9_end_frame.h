@@ -1,7 +1,7 @@
 #pragma once
 // End frame ("end "): marks the end of the shown sequence; carries nothing.
 
-#include "platform/signlib/q9_frame.h"
+#include "platform/signlib/cq9_frame.h"
 
 namespace q9::platform {
 

@@ -2,8 +2,8 @@
 // Frame 0 of every sequence: the sequence's own header frame, type "hdr ".
 // The sequence library creates it with the sequence; it cannot be added.
 
-#include "platform/signlib/q9_frame.h"
-#include "platform/signlib/q9_records.h"
+#include "platform/signlib/cq9_frame.h"
+#include "platform/signlib/sq9_records.h"
 
 namespace q9::platform {
 

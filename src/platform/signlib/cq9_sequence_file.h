@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/signlib/q9_frame.h"
-#include "platform/signlib/q9_riff_file.h"
+#include "platform/signlib/cq9_frame.h"
+#include "platform/signlib/cq9_riff_file.h"
 #include "platform/signlib/sign_types.h"
 
 namespace q9::platform {

@@ -1,10 +1,10 @@
-#include "platform/signlib/q9_gph_frame.h"
+#include "platform/signlib/cq9_gph_frame.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "platform/signlib/q9_riff_file.h"
+#include "platform/signlib/cq9_riff_file.h"
 #include "platform/signlib/sign_types.h"
 
 namespace q9::platform {

@@ -1,8 +1,8 @@
 #pragma once
 // Transmit-data frame ("txd "): one tag_Q9_TXD_FRM record.
 
-#include "platform/signlib/q9_frame.h"
-#include "platform/signlib/q9_records.h"
+#include "platform/signlib/cq9_frame.h"
+#include "platform/signlib/sq9_records.h"
 
 namespace q9::platform {
 

@@ -1,6 +1,6 @@
-#include "platform/signlib/q9_txd_frame.h"
+#include "platform/signlib/cq9_txd_frame.h"
 
-#include "platform/signlib/q9_riff_file.h"
+#include "platform/signlib/cq9_riff_file.h"
 #include "platform/signlib/sign_types.h"
 
 namespace q9::platform {

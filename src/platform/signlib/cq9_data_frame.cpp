@@ -1,8 +1,8 @@
-#include "platform/signlib/q9_data_frame.h"
+#include "platform/signlib/cq9_data_frame.h"
 
 #include <new>
 
-#include "platform/signlib/q9_riff_file.h"
+#include "platform/signlib/cq9_riff_file.h"
 #include "platform/signlib/sign_types.h"
 
 namespace q9::platform {

@@ -1,4 +1,4 @@
-#include "platform/signlib/seq_writer.h"
+#include "platform/signlib/cq8_seq_writer.h"
 
 #include <fcntl.h>
 #include <unistd.h>

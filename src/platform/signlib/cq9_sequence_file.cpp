@@ -1,4 +1,4 @@
-#include "platform/signlib/q9_sequence_file.h"
+#include "platform/signlib/cq9_sequence_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,12 +8,12 @@
 #include <new>
 #include <string>
 
-#include "platform/signlib/q9_data_frame.h"
-#include "platform/signlib/q9_end_frame.h"
-#include "platform/signlib/q9_gph_frame.h"
-#include "platform/signlib/q9_hdr_frame.h"
-#include "platform/signlib/q9_inc_frame.h"
-#include "platform/signlib/q9_txd_frame.h"
+#include "platform/signlib/cq9_data_frame.h"
+#include "platform/signlib/cq9_end_frame.h"
+#include "platform/signlib/cq9_gph_frame.h"
+#include "platform/signlib/cq9_hdr_frame.h"
+#include "platform/signlib/cq9_inc_frame.h"
+#include "platform/signlib/cq9_txd_frame.h"
 #include "platform/signlib/sq9_format.h"
 #include "platform/signlib/sq9_reader.h"
 

@@ -1,4 +1,4 @@
-#include "platform/signlib/q9_records.h"
+#include "platform/signlib/sq9_records.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/signlib/q9_frame.h"
+#include "platform/signlib/cq9_frame.h"
 
 namespace q9::platform {
 

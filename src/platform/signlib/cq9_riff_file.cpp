@@ -1,4 +1,4 @@
-#include "platform/signlib/q9_riff_file.h"
+#include "platform/signlib/cq9_riff_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

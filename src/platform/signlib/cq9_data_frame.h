@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "platform/signlib/q9_gph_frame.h"
-#include "platform/signlib/q9_records.h"
+#include "platform/signlib/cq9_gph_frame.h"
+#include "platform/signlib/sq9_records.h"
 
 namespace q9::platform {
 
