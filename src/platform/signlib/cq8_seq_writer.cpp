@@ -1,37 +1,11 @@
 #include "platform/signlib/cq8_seq_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
+#include "platform/base/atomic_file.h"
 #include "platform/signlib/byte_io.h"
 #include "platform/signlib/q8_record.h"
 #include "platform/signlib/q8_seq_format.h"
 
 namespace q9::platform {
-namespace {
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= size_t(n);
-  }
-  return true;
-}
-
-std::string TempNameBeside(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-}
-
-}  // namespace
 
 bool CQ8SeqWriter::Fail(std::string message) {
   m_error = std::move(message);
@@ -119,24 +93,11 @@ bool CQ8SeqWriter::Write(const std::string& path) {
   std::vector<uint8_t> bytes;
   if (!Serialize(&bytes)) return false;
 
-  const std::string temp = TempNameBeside(path);
-  // O_EXCL: never write through a name someone else created meanwhile.
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return Fail("cannot create " + temp + ": " + std::strerror(errno));
-  bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-  int err = errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return Fail("cannot write " + path + ": " + std::strerror(err));
-  }
+  AtomicFile file;
+  Result<> written = file.Open(path);
+  if (written) written = file.Write(bytes);
+  if (written) written = file.Commit();
+  if (!written) return Fail("cannot write " + path + ": " + written.Reason());
   m_error.clear();
   return true;
 }

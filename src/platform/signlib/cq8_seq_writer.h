@@ -31,8 +31,8 @@ class CQ8SeqWriter {
   // The file as it would be written; false when nothing is created or the
   // file would exceed what a reader accepts.
   bool Serialize(std::vector<uint8_t>* out);
-  // Writes to a temporary file beside path and renames it over path, so a
-  // failure leaves no file and an earlier file at path untouched.
+  // Saves the file through an AtomicFile, so a failure leaves no file and an
+  // earlier file at path untouched.
   bool Write(const std::string& path);
   // Why the last failing call failed.
   const std::string& Error() const { return m_error; }

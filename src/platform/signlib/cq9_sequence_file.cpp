@@ -1,13 +1,9 @@
 #include "platform/signlib/cq9_sequence_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <new>
 #include <string>
 
+#include "platform/base/read_whole_file.h"
 #include "platform/signlib/cq9_data_frame.h"
 #include "platform/signlib/cq9_end_frame.h"
 #include "platform/signlib/cq9_gph_frame.h"
@@ -23,24 +19,10 @@ namespace {
 // True when path holds a sequence whose header is marked preview-only. Only
 // the header is read; a file that is not a sequence is simply replaced.
 bool IsPreviewOnlyFile(const char* path) {
-  // Non-blocking, so that a FIFO at the path cannot stall us.
-  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  uint8_t prefix[kSq9PrefixSize];
-  size_t got = 0;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    while (got < sizeof prefix) {
-      const ssize_t n = read(fd, prefix + got, sizeof prefix - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
-  }
-  close(fd);
+  const Result<std::vector<uint8_t>> prefix = ReadFileStart(path, kSq9PrefixSize);
   Sq9Header header;
   std::string error;
-  return ReadSq9Header({prefix, got}, header, error) && header.PreviewOnly();
+  return prefix && ReadSq9Header(*prefix, header, error) && header.PreviewOnly();
 }
 
 bool IsAddableType(uint32_t typeCode) {

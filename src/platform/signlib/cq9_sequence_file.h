@@ -1,7 +1,7 @@
 #pragma once
 // A sequence file being written: the geometry of its sign and its frames,
-// held in memory until Save writes them to a temporary file beside the
-// destination and renames it over the destination. Frame 0 is the header
+// held in memory until Save writes them through an AtomicFile, which puts
+// the complete file in place of the destination. Frame 0 is the header
 // frame ("hdr ", CQ9HdrFrame) that every sequence starts with.
 //
 // Results follow the library's convention: non-zero for success, 0 for
@@ -66,8 +66,8 @@ class CQ9SequenceFile : public CQ9RiffFile {
   // Bytes of bulb data in each graphics and data frame.
   uint32_t BulbDataSize() const { return m_bulbDataSize; }
 
-  // Writes all frames to the temporary file, syncs it and renames it over
-  // the destination. Refuses a closed sequence and a preview-only
+  // Writes all frames to the temporary file and puts it in place of the
+  // destination. Refuses a closed sequence and a preview-only
   // destination; on failure the destination is unchanged.
   virtual int Save();
 

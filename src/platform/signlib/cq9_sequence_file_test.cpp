@@ -128,16 +128,17 @@ TEST_F(SequenceFileTest, PreviewOnlyFileIsNeverOverwritten) {
   EXPECT_EQ(Listing(), std::vector<std::string>{"p.sq9"});
 }
 
-// Until Save the destination stays as it was and a temporary file beside it
-// takes the frames; closing leaves no trace.
+// Until Save the destination stays as it was and a temporary file in its
+// folder takes the frames; closing leaves no trace.
 TEST_F(SequenceFileTest, SaveReplacesTheOldFileAtOnceCloseLeavesNoTrace) {
   const std::vector<uint8_t> old = {'R', 'I', 'F', 'F'};  // not a sequence: replaced
   WriteAll(PathOf("s.sq9"), old);
   CQ9SequenceFile seq;
   OpenSmall(seq, "s.sq9");
-  const std::vector<std::string> names = Listing();
-  ASSERT_EQ(names.size(), 2u);
-  EXPECT_EQ(names[0].rfind(".s.sq9.", 0), 0u) << names[0];
+  // The temporary file has no name until Save, or where the file system
+  // cannot make unnamed files a short hidden one.
+  for (const std::string& name : Listing())
+    EXPECT_TRUE(name == "s.sq9" || name.starts_with(".q9-")) << name;
   ASSERT_EQ(seq.AddFrame(kFrameGraphics, -1), 1);
   seq.Close();
   EXPECT_EQ(ReadAll(PathOf("s.sq9")), old);
