@@ -1,6 +1,7 @@
 #include "cli/settings_recipe.h"
 
 #include "adjust/settings_field.h"
+#include "convert/source_media.h"
 
 namespace q9::cli {
 
@@ -48,6 +49,19 @@ bool SettingsRecipe::Apply(adjust::ImportSettings& s, const adjust::SettingsTarg
     }
   }
   return true;
+}
+
+void SettingsRecipe::ApplyToSource(convert::SourceMedia& media) const {
+  const convert::SourceKind kind = media.Kind();
+  const platform::Bitmap& frame = media.DecodedBitmap();
+  if ((kind != convert::SourceKind::Video && kind != convert::SourceKind::StillImage) ||
+      frame.Width() <= 0 || frame.Height() <= 0)
+    return;
+  const platform::SignGeometry& sign = media.Geometry();
+  std::string ignored;  // the same edits were accepted before the run
+  Apply(media, {true, frame.Width(), frame.Height(), int(sign.columns), int(sign.rows)}, ignored);
+  media.AdjustChanged = 1;
+  media.RenderFrame();
 }
 
 }  // namespace q9::cli

@@ -13,6 +13,10 @@
 #include "adjust/settings_persistence.h"
 #include "cli/convert_args.h"
 
+namespace q9::convert {
+class SourceMedia;
+}
+
 namespace q9::cli {
 
 class SettingsRecipe {
@@ -29,6 +33,9 @@ class SettingsRecipe {
   // an edit is refused.
   bool Apply(adjust::ImportSettings& settings, const adjust::SettingsTarget& target,
              std::string& error) const;
+  // Applies the settings that depend on the picture to a video or still
+  // image that has just opened, and renders its first frame again with them.
+  void ApplyToSource(convert::SourceMedia& media) const;
 
  private:
   std::optional<adjust::SettingsSet> m_set;

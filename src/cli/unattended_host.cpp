@@ -63,7 +63,6 @@ void UnattendedHost::ShowConvertingPath(const std::string& path) {
   if (!path.empty()) {
     m_name = Printable(convert::FileNameOf(path));
     m_fileActive = true;
-    m_awaitingOpen = true;
     m_filePosition = 0;
     m_fileHigh = 0;
     m_status.clear();
@@ -97,12 +96,8 @@ void UnattendedHost::ShowStatusText(const std::string& text) {
   Pump();
 }
 
-void UnattendedHost::RefreshPreview() {
-  // The conversion calls this once the source is open and rendered; the
-  // settings that depend on its picture are applied then.
-  if (!m_awaitingOpen) return;
-  m_awaitingOpen = false;
-  if (m_sourceOpened) m_sourceOpened();
+void UnattendedHost::SourceOpened() {
+  if (m_recipe != nullptr && m_media != nullptr) m_recipe->ApplyToSource(*m_media);
 }
 
 MessageAnswer UnattendedHost::ShowMessage(const std::string& text, const std::string&,
@@ -128,11 +123,10 @@ convert::OverwriteAnswer UnattendedHost::AskOverwrite(const std::string&) {
   return {m_output.overwrite, m_output.overwrite};
 }
 
-void UnattendedHost::ReportFile(const BatchFileReport& report) {
+void UnattendedHost::FileDone(const BatchFileReport& report) {
   const bool handedOver = m_fileActive;
   ++m_filesDone;
   m_fileActive = false;
-  m_awaitingOpen = false;
   const bool replaced = std::exchange(m_replacing, false);
   if (m_output.quiet) return;
   const std::string name = Printable(report.name);

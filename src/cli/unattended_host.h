@@ -14,7 +14,7 @@
 #include <ostream>
 #include <string>
 
-#include "convert/conversion_batch.h"
+#include "cli/settings_recipe.h"
 #include "convert/conversion_host.h"
 
 namespace q9::convert {
@@ -39,12 +39,9 @@ class UnattendedHost : public convert::ConversionHost {
 
   // The source whose cancelRequested a Ctrl-C sets.
   void Attach(convert::SourceMedia& media) { m_media = &media; }
-  // Called once per file, after the file has been opened and its first
-  // frame rendered, before anything of it is written.
-  void OnSourceOpened(std::function<void()> hook) { m_sourceOpened = std::move(hook); }
+  // The settings applied to each source as it opens.
+  void UseRecipe(const SettingsRecipe& recipe) { m_recipe = &recipe; }
   void SetFileCount(size_t count) { m_fileCount = count; }
-  // The batch's report of each file: ends the file's line.
-  void ReportFile(const convert::BatchFileReport& report);
   // Clears the live line before the summary.
   void Finish();
 
@@ -53,7 +50,10 @@ class UnattendedHost : public convert::ConversionHost {
   void SetFileProgressRange(int low, int high) override;
   void StepProgress(int fileIndex, unsigned position) override;
   void ShowStatusText(const std::string& text) override;
-  void RefreshPreview() override;
+  void RefreshPreview() override {}
+  void SourceOpened() override;
+  // Ends the file's line.
+  void FileDone(const convert::BatchFileReport& report) override;
   convert::MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                                      convert::MessageButtons buttons,
                                      convert::MessageIcon icon) override;
@@ -70,7 +70,7 @@ class UnattendedHost : public convert::ConversionHost {
   std::ostream& m_err;
   UnattendedOutput m_output;
   std::function<bool()> m_interrupted;
-  std::function<void()> m_sourceOpened;
+  const SettingsRecipe* m_recipe = nullptr;
   convert::SourceMedia* m_media = nullptr;
 
   unsigned m_total = 0;
@@ -80,10 +80,9 @@ class UnattendedHost : public convert::ConversionHost {
   int m_fileHigh = 0;
   unsigned m_filePosition = 0;
   std::string m_status;
-  std::string m_name;           // the file being converted, for display
-  bool m_fileActive = false;    // between ShowConvertingPath and its report
-  bool m_awaitingOpen = false;  // the file's first preview refresh is to come
-  bool m_lineOpen = false;      // "converting NAME ..." waits for its result
+  std::string m_name;         // the file being converted, for display
+  bool m_fileActive = false;  // between ShowConvertingPath and its report
+  bool m_lineOpen = false;    // "converting NAME ..." waits for its result
   bool m_liveShown = false;
   bool m_replacing = false;  // the destination existed and is replaced
   std::chrono::steady_clock::time_point m_lastDraw;

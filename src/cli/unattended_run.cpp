@@ -45,22 +45,6 @@ int TerminalWidth() {
   return 80;
 }
 
-// The settings that depend on the picture, applied to a source that has
-// just opened, and its first frame rendered again with them.
-void ApplyToOpenedSource(convert::SourceMedia& media, const SettingsRecipe& recipe) {
-  const convert::SourceKind kind = media.Kind();
-  const platform::Bitmap& frame = media.DecodedBitmap();
-  if ((kind != convert::SourceKind::Video && kind != convert::SourceKind::StillImage) ||
-      frame.Width() <= 0 || frame.Height() <= 0)
-    return;
-  const platform::SignGeometry& sign = media.Geometry();
-  std::string ignored;  // the same edits were accepted before the run
-  recipe.Apply(media, {true, frame.Width(), frame.Height(), int(sign.columns), int(sign.rows)},
-               ignored);
-  media.AdjustChanged = 1;
-  media.RenderFrame();
-}
-
 std::string SummaryLine(const convert::BatchSummary& s, bool interrupted, bool stopOnError,
                         double seconds) {
   std::ostringstream line;
@@ -138,7 +122,7 @@ int RunUnattended(const ConvertArgs& args, std::ostream& out, std::ostream& err)
     return Fail(err, kConvertExitUsage, "the destination '" + dest + "' is not a directory");
   }
 
-  if (!recipe.Empty()) host.OnSourceOpened([&] { ApplyToOpenedSource(media, recipe); });
+  if (!recipe.Empty()) host.UseRecipe(recipe);
 
   const std::vector<std::string> names = convert::ListSourceFiles(source);
   convert::ConversionBatch batch(media, host);
@@ -148,7 +132,6 @@ int RunUnattended(const ConvertArgs& args, std::ostream& out, std::ostream& err)
   batch.SetGeometry(sign);
   batch.SetPolicy(convert::BatchPolicy::Unattended(args.stopOnError));
   if (args.stillsInto) batch.SetStillImagesOptions(true, args.stillsInto->c_str());
-  batch.SetFileReporter([&host](const convert::BatchFileReport& r) { host.ReportFile(r); });
   host.SetFileCount(names.size());
 
   const auto start = std::chrono::steady_clock::now();

@@ -70,12 +70,13 @@ int FileConverter::ConvertFile(const std::string& source, const std::string& des
     return kConvertStop;
   }
   m_media.SetSourceDirectory(std::string(DirectoryOf(source)));
-  m_media.Open(source, rows, columns, colorType);
+  const bool opened = m_media.Open(source, rows, columns, colorType) != 0;
 
   // The conversion renders its first frame itself, so what it writes never
   // depends on a preview being open; the preview only shows it.
   m_media.AdjustChanged = 1;
   m_media.RenderFrame();
+  if (opened) m_host->SourceOpened();
   m_host->RefreshPreview();
 
   int result = kConvertGoOn;
