@@ -1,13 +1,19 @@
 // q9convert: with -s SOURCE and -d DEST it converts without a window (see
-// cli/unattended_run.h); the desktop window is still to come.
+// unattended/unattended_run.h); the desktop window is still to come.
 
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "cli/unattended_run.h"
+#include "unattended/convert_args.h"
+#include "unattended/unattended_run.h"
 
 int main(int argc, char** argv) {
-  return q9::cli::RunUnattended(std::vector<std::string>(argv + 1, argv + argc), std::cout,
-                                std::cerr);
+  using q9::unattended::ConvertArgs;
+  const ConvertArgs args =
+      q9::unattended::ParseConvertArgs(std::vector<std::string>(argv + 1, argv + argc));
+  // Without both directories the window will start here, with the ones given.
+  if (args.command == ConvertArgs::kRun && !args.Unattended())
+    return q9::unattended::ReportNoWindow(std::cerr);
+  return q9::unattended::RunUnattended(args, std::cout, std::cerr);
 }

@@ -44,27 +44,27 @@ void CQ8Seq::Close() {
 const char* CQ8Seq::ErrorText(int code) {
   switch (code) {
     case kQ8Ok:
-      return "No error";
+      return "no error";
     case kQ8ErrFileAccess:
-      return "The file cannot be opened or read";
+      return "the file cannot be opened or read";
     case kQ8ErrNotSequence:
-      return "The file is not an old sequence";
+      return "the file is not an old sequence";
     case kQ8ErrVersion:
-      return "The old sequence has an unsupported format version";
+      return "the old sequence has an unsupported format version";
     case kQ8ErrCorrupt:
-      return "The old sequence is corrupt";
+      return "the old sequence is corrupt";
     case kQ8ErrTruncated:
-      return "The old sequence is truncated";
+      return "the old sequence is truncated";
     case kQ8ErrGeometry:
-      return "The old sequence has an impossible sign size or colour type";
+      return "the old sequence has an impossible sign size or colour type";
     case kQ8ErrTooLarge:
-      return "The old sequence is too large";
+      return "the old sequence is too large";
     case kQ8ErrNotOpen:
-      return "No old sequence is open";
+      return "no old sequence is open";
     case kQ8ErrFrameNumber:
-      return "The frame number is outside the sequence";
+      return "the frame number is outside the sequence";
     default:
-      return "Unknown old sequence error";
+      return "unknown old sequence error";
   }
 }
 
