@@ -87,7 +87,8 @@ TEST_F(MakeOldTest, FieldsLandLittleEndianOnTheRecord) {
 }
 
 TEST_F(MakeOldTest, BadDescriptionsGiveOneLineAndLeaveTheOutputAlone) {
-  const auto sign = [](std::string rows, std::string columns, std::string colorType) {
+  const auto sign = [](const std::string& rows, const std::string& columns,
+                       const std::string& colorType) {
     return R"({"rows": )" + rows + ", \"columns\": " + columns + ", \"colorType\": " + colorType +
            ", \"frames\": []}";
   };

@@ -110,7 +110,7 @@ Result<> AtomicFile::WriteAll(uint64_t offset, std::span<const uint8_t> bytes) {
 
 Result<> AtomicFile::Flush() {
   if (!m_failure || m_buffer.empty()) return m_failure;
-  const Result<> written = WriteAll(m_bufferStart, m_buffer);
+  Result<> written = WriteAll(m_bufferStart, m_buffer);
   m_buffer.clear();
   return written;
 }
@@ -156,7 +156,7 @@ Result<uint64_t> AtomicFile::Seek(int64_t offset, int whence) {
     base = int64_t(m_position);
   } else if (whence == SEEK_END) {
     const Result<uint64_t> size = Size();
-    if (!size) return size;
+    if (!size) return size.Error();
     base = int64_t(*size);
   } else if (whence != SEEK_SET) {
     return Failure::FromErrno(EINVAL);

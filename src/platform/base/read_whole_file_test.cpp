@@ -65,7 +65,7 @@ TEST_F(ReadWholeFileTest, AFifoIsReadWhereAllowedAndLimitedAsItStreams) {
   for (const auto& [written, maxBytes, expected] :
        {std::tuple<std::string, uint64_t, std::string>{"from a pipe", 11, "from a pipe"},
         {"from a pipe", 10, "larger than 10 bytes"}}) {
-    std::thread writer([&] { std::ofstream(PathOf("fifo")) << written; });
+    std::thread writer([&, text = written] { std::ofstream(PathOf("fifo")) << text; });
     const Result<std::string> text =
         ReadWholeFile<std::string>(PathOf("fifo"), maxBytes, FileKinds::kAnyButDirectory);
     writer.join();

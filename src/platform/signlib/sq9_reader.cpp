@@ -178,9 +178,10 @@ Result<> Parse(std::span<const uint8_t> bytes, Sq9Contents& out) {
     if (index >= frameCount)
       return Failure{"more frames than the " + std::to_string(frameCount) + " the header names"};
     out.frames.emplace_back();
-    const Result<> frame =
-        ReadFrame(out.header, index, typeCode, bytes.subspan(pos, size), out.frames.back());
-    if (!frame) return frame;
+    if (Result<> frame =
+            ReadFrame(out.header, index, typeCode, bytes.subspan(pos, size), out.frames.back());
+        !frame)
+      return frame;
     pos += padded;
   }
   if (out.frames.size() != frameCount)
