@@ -32,7 +32,7 @@ constexpr const char* kBadDestination =
 // The largest rows and columns a sequence file holds.
 constexpr unsigned kMaxSignSide = 65535;
 
-int Fail(std::ostream& err, const std::string& text) {
+int UsageError(std::ostream& err, const std::string& text) {
   return program::PrintError(err, kConvertToolName, text, program::kExitUsage);
 }
 
@@ -62,12 +62,12 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
   const std::string dest = CleanDirectory(args.dest);
   std::error_code ec;
   if (!fs::is_directory(source, ec))
-    return Fail(err, "the source directory '" + source + "' does not exist");
+    return UsageError(err, "the source directory '" + source + "' does not exist");
 
   platform::SignGeometry sign;
   if (!convert::ParseSignFolder(dest, sign) || sign.rows == 0 || sign.columns == 0 ||
       sign.rows > kMaxSignSide || sign.columns > kMaxSignSide)
-    return Fail(err, kBadDestination);
+    return UsageError(err, kBadDestination);
 
   const bool live = &err == &std::cerr && isatty(STDERR_FILENO);
   const UnattendedOutput output{live, args.quiet, live ? TerminalWidth() : 80, args.overwrite,
@@ -79,7 +79,7 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
   SettingsRecipe recipe;
   if (args.settingsSet) {
     if (const platform::Result<> loaded = recipe.LoadSet(*args.settingsSet); !loaded)
-      return Fail(err, "--settings: " + loaded.Reason());
+      return UsageError(err, "--settings: " + loaded.Reason());
   }
   recipe.AddEdits(args.edits);
   // Checked once before anything is converted; the sign alone gives the
@@ -87,16 +87,16 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
   if (const platform::Result<> applied =
           recipe.Apply(media, {false, 0, 0, int(sign.columns), int(sign.rows)});
       !applied)
-    return Fail(err, applied.Reason());
+    return UsageError(err, applied.Reason());
 
   if (!fs::exists(dest, ec)) {
     // That one folder only: a missing parent is a mistyped path.
     if (mkdir(dest.c_str(), 0777) != 0)
-      return Fail(
+      return UsageError(
           err, "cannot create the destination directory '" + dest + "': " + std::strerror(errno));
     if (!args.quiet) err << "created the destination directory " << dest << '\n';
   } else if (!fs::is_directory(dest, ec)) {
-    return Fail(err, "the destination '" + dest + "' is not a directory");
+    return UsageError(err, "the destination '" + dest + "' is not a directory");
   }
 
   if (!recipe.Empty()) host.UseRecipe(recipe);
@@ -133,8 +133,8 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
 int RunUnattended(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
   switch (args.command) {
     case ConvertArgs::kError:
-      return Fail(err, args.error + "\nTry '" + std::string(kConvertToolName) +
-                           " --help' for the options.");
+      return UsageError(err, args.error + "\nTry '" + std::string(kConvertToolName) +
+                                 " --help' for the options.");
     case ConvertArgs::kHelp:
       out << ConvertUsage() << std::flush;
       return program::kExitOk;

@@ -12,6 +12,8 @@
 #include <iterator>
 #include <optional>
 
+#include "platform/base/temp_dir_test.h"
+
 namespace q9::platform {
 namespace {
 
@@ -22,25 +24,16 @@ std::vector<uint8_t> Bytes(std::string_view text) {
   return {text.begin(), text.end()};
 }
 
-class AtomicFileTest : public ::testing::Test {
+class AtomicFileTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "q9atomic.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
+    TempDirTest::SetUp();
     m_umask = umask(022);
   }
   void TearDown() override {
     umask(m_umask);
     fs::permissions(m_dir, fs::perms::owner_all);
-    fs::remove_all(m_dir);
-  }
-  std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(m_dir)) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
+    TempDirTest::TearDown();
   }
   std::string Contents(const std::string& name) const {
     std::ifstream in(PathOf(name), std::ios::binary);
@@ -61,7 +54,6 @@ class AtomicFileTest : public ::testing::Test {
     return fd >= 0;
   }
 
-  fs::path m_dir;
   mode_t m_umask = 022;
 };
 

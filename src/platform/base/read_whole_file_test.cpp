@@ -7,25 +7,21 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/base/temp_dir_test.h"
+
 namespace q9::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ReadWholeFileTest : public ::testing::Test {
+class ReadWholeFileTest : public testing::TempDirTest {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "q9read.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
+    TempDirTest::SetUp();
     std::ofstream(PathOf("ten")) << "0123456789";
     fs::create_directory(PathOf("folder"));
     ASSERT_EQ(mkfifo(PathOf("fifo").c_str(), 0600), 0);
   }
-  void TearDown() override { fs::remove_all(m_dir); }
-  std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
-
-  fs::path m_dir;
 };
 
 TEST_F(ReadWholeFileTest, ContentsOrAReasonAndItsErrno) {
