@@ -1,14 +1,15 @@
 #include "platform/base/atomic_file.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 
 namespace q9::platform {
 namespace {
@@ -17,11 +18,16 @@ constexpr size_t kBufferSize = size_t(1) << 20;
 // Tries at a free hidden name before giving up; each name is random.
 constexpr int kNameAttempts = 100;
 
-// ".q9-" and eight hex digits: short whatever the target is called.
+// ".q9-" and eight hex digits: short whatever the target is called. Random
+// (from any thread) rather than counted, so that two processes saving into
+// one folder rarely try the same name.
 std::string HiddenName() {
-  static std::random_device entropy;
+  static std::atomic<unsigned> counter{0};
+  unsigned value = 0;
+  if (::getrandom(&value, sizeof value, 0) != ssize_t(sizeof value))
+    value = unsigned(::getpid()) * 2654435761u + counter++;
   char name[16];
-  std::snprintf(name, sizeof name, ".q9-%08x", unsigned(entropy()));
+  std::snprintf(name, sizeof name, ".q9-%08x", value);
   return name;
 }
 

@@ -9,13 +9,8 @@
 namespace q9::platform {
 namespace {
 
-// Built in place: GCC 12 at -O3 takes "'" + text + "'" for an overlapping
-// copy (a known false -Wrestrict warning).
 std::string Quoted(uint32_t code) {
-  std::string text = FourCCText(code);
-  text.insert(text.begin(), '\'');
-  text.push_back('\'');
-  return text;
+  return "'" + FourCCText(code) + "'";
 }
 
 std::string FrameLabel(size_t index, uint32_t typeCode) {
