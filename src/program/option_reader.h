@@ -45,6 +45,9 @@ class OptionReader {
   // argument like any other word.
   OptionReader(const std::vector<std::string>& args, std::span<const OptionSpec> options,
                bool doubleDashEnds);
+  // getopt holds pointers into the words.
+  OptionReader(const OptionReader&) = delete;
+  OptionReader& operator=(const OptionReader&) = delete;
 
   Item Next();
 
