@@ -29,7 +29,7 @@ convert -size 384x64 gradient:red-blue "$sources/gradient.pcx"
 ffmpeg -v error -f lavfi -i "testsrc2=size=320x240:rate=25" \
   -f lavfi -i "sine=frequency=440:sample_rate=22050" -t 2 \
   -c:v mjpeg -q:v 4 -c:a pcm_s16le -y "$sources/clip.avi"
-"$bin/cli/q9seq" make-old samples/old_sample.json -o "$sources/oldshow.seq"
+"$bin/q9seq/q9seq" make-old samples/old_sample.json -o "$sources/oldshow.seq"
 ls -l "$sources"
 
 echo
@@ -42,15 +42,15 @@ echo
 echo "== drawing the sequences into $pictures"
 for seq in "$library"/*.SQ9; do
   name="$(basename "$seq" .SQ9)"
-  "$bin/cli/q9seq" render "$seq" -o "$pictures/$name.png" --zoom 6
+  "$bin/q9seq/q9seq" render "$seq" -o "$pictures/$name.png" --zoom 6
   echo "$pictures/$name.png"
 done
-"$bin/cli/q9seq" render "$library/clip.SQ9" -o "$pictures/clip.gif" --zoom 6
+"$bin/q9seq/q9seq" render "$library/clip.SQ9" -o "$pictures/clip.gif" --zoom 6
 echo "$pictures/clip.gif"
 
 echo
 echo "== the video's sequence"
-"$bin/cli/q9seq" info "$library/clip.SQ9" | head -n 12
+"$bin/q9seq/q9seq" info "$library/clip.SQ9" | head -n 12
 echo "   ..."
 
 echo

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo="$PWD"
 q9convert="$repo/build/src/app/q9convert"
-q9seq="$repo/build/src/cli/q9seq"
+q9seq="$repo/build/src/q9seq/q9seq"
 source src/app/testing/xdrive.sh
 # Short, readable paths in the pictures.
 work=/tmp/q9demo

@@ -3,12 +3,15 @@
 # installs every Debian package the project needs (apt-get update first),
 # then configures and builds into build/.
 # Usage: scripts/setup.sh   (as root, or with sudo available)
+#   Q9_PRESET=ci scripts/setup.sh   configures with that CMake preset
+#   instead (warnings stop the build); without it the build is a plain one.
+# ccache speeds up rebuilds when it is installed; it is not required.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake ninja-build pkg-config git python3 time bc
-  clang libclang-rt-14-dev clang-format
+  clang libclang-rt-14-dev clang-format clang-tidy
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool help2man
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
@@ -31,5 +34,18 @@ if [ "${#missing[@]}" -gt 0 ]; then
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The launcher is set either way, so that a build dir configured while
+# ccache was there still builds after it is gone.
+launcher=""
+if command -v ccache > /dev/null; then launcher="ccache"; fi
+common=(-DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher")
+
+if [ -n "${Q9_PRESET:-}" ]; then
+  cmake --preset "$Q9_PRESET" "${common[@]}"
+else
+  # A plain build: warnings are shown and never stop it (also in a build
+  # dir a preset configured before).
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=OFF "${common[@]}"
+fi
 ninja -C build

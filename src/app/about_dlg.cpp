@@ -8,10 +8,7 @@
 #include "gui/dialog_builder.h"
 #include "platform/imaging/imaging_library.h"
 #include "platform/video/video_file.h"
-
-#ifndef Q9_VERSION
-#define Q9_VERSION "unknown"
-#endif
+#include "program/program_messages.h"
 
 namespace q9::app {
 namespace {
@@ -36,7 +33,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   const int side = std::min(icon->width(), icon->height());
   icon->setPixmap(AppIcon().pixmap(side, side));
   auto* title = gui::FindControl<QLabel>(*this, kIdAboutName);
-  title->setText(name + QStringLiteral("\nVersion ") + QStringLiteral(Q9_VERSION));
+  title->setText(name + QStringLiteral("\nVersion ") + QString::fromUtf8(program::Version()));
   auto* libraries = gui::FindControl<QLabel>(*this, kIdAboutLibraries);
   libraries->setText(QStringLiteral("Qt ") + QString::fromLatin1(qVersion()) + u'\n' +
                      QString::fromStdString(platform::VideoLibraryVersion()) + u'\n' +

@@ -10,10 +10,7 @@
 #include "gui/desktop_prompts.h"
 #include "gui/event_pump.h"
 #include "platform/imaging/imaging_library.h"
-
-#ifndef Q9_VERSION
-#define Q9_VERSION "unknown"
-#endif
+#include "program/program_messages.h"
 
 namespace q9::app {
 namespace {
@@ -34,7 +31,7 @@ int CConverterApp::Run(int& argc, char** argv, const std::string& source,
   // parses keep the "." whatever the desktop's language.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("q9convert"));
-  QApplication::setApplicationVersion(QStringLiteral(Q9_VERSION));
+  QApplication::setApplicationVersion(QString::fromUtf8(program::Version()));
   QGuiApplication::setDesktopFileName(QStringLiteral("q9convert"));
   QApplication::setWindowIcon(AppIcon());
   platform::InitializeImaging(argv[0]);

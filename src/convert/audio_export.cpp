@@ -2,7 +2,7 @@
 
 #include "convert/source_media.h"
 #include "convert/text_util.h"
-#include "platform/signlib/q9_txd_frame.h"
+#include "platform/signlib/cq9_txd_frame.h"
 #include "platform/video/avi_error.h"
 
 namespace q9::convert {

@@ -97,7 +97,7 @@ ConversionBatch::Decision ConversionBatch::DecideOverwrite(const std::string& de
 
 void ConversionBatch::Report(const std::string& name, const std::string& destination,
                              BatchFileReport::Status status, unsigned frames) {
-  if (m_reporter) m_reporter(BatchFileReport{name, destination, status, frames});
+  m_host.FileDone(BatchFileReport{name, destination, status, frames});
 }
 
 BatchSummary ConversionBatch::Run() {

@@ -9,7 +9,6 @@
 // the unattended run drives it with answers taken from its options.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,15 +47,6 @@ struct BatchPolicy {
   }
 };
 
-// What became of one file, told as soon as the run is done with it.
-struct BatchFileReport {
-  enum Status { kConverted, kSkipped, kFailed, kUnknown, kCancelled };
-  std::string name;         // as marked, without directory
-  std::string destination;  // the sequence it went, or would have gone, into
-  Status status = kConverted;
-  unsigned frames = 0;  // frames added to the destination
-};
-
 struct BatchSummary {
   unsigned converted = 0;  // written, or added to the shared sequence
   unsigned skipped = 0;    // the destination existed and was kept
@@ -80,10 +70,6 @@ class ConversionBatch {
   // The sign of the destination directory (ParseSignFolder).
   void SetGeometry(const platform::SignGeometry& sign) { m_sign = sign; }
   void SetPolicy(const BatchPolicy& policy) { m_policy = policy; }
-  // Called after each file the run has dealt with.
-  void SetFileReporter(std::function<void(const BatchFileReport&)> reporter) {
-    m_reporter = std::move(reporter);
-  }
 
   // The Still Images options: the switch, and the name when one is given
   // (null keeps the stored name). Returns 1.
@@ -123,7 +109,6 @@ class ConversionBatch {
   std::vector<std::string> m_names;
   platform::SignGeometry m_sign;
   BatchPolicy m_policy;
-  std::function<void(const BatchFileReport&)> m_reporter;
   bool m_stillImages = false;
   std::string m_stillName;
   bool m_overwriteAll = false;

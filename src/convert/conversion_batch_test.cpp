@@ -78,6 +78,29 @@ TEST_F(ConversionBatchTest, UnknownFilesStopOrAreReportedByPolicy) {
   }
 }
 
+// Each file is reported once with what became of it; only a file that
+// opened is announced as opened.
+TEST_F(ConversionBatchTest, TheHostHearsOfEachFileOnce) {
+  ptest::WriteBytes(m_in.File("b.msg"), {'h', 'i'});
+  ptest::WriteBytes(m_in.File("d.bmp"), {'B', 'M', 0});  // a still image that does not open
+  ptest::WriteBytes(m_out.File("c.SQ9"), {'o', 'l', 'd'});
+  m_host.overwriteAnswers = {{false, false}};
+  m_batch.SetPolicy(BatchPolicy::Unattended(false));
+  Run({"a.bmp", "b.msg", "c.bmp", "d.bmp"});
+  using R = BatchFileReport;
+  const std::tuple<std::string, std::string, R::Status, unsigned> expected[] = {
+      {"a.bmp", m_out.File("a.SQ9"), R::kConverted, 1},
+      {"b.msg", "", R::kUnknown, 0},
+      {"c.bmp", m_out.File("c.SQ9"), R::kSkipped, 0},
+      {"d.bmp", m_out.File("d.SQ9"), R::kUnknown, 0}};
+  ASSERT_EQ(m_host.filesDone.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    const R& r = m_host.filesDone[i];
+    EXPECT_EQ(std::tuple(r.name, r.destination, r.status, r.frames), expected[i]);
+  }
+  EXPECT_EQ(m_host.sourcesOpened, 1u);
+}
+
 TEST_F(ConversionBatchTest, StillsShareOneSequenceWhoseOverwriteIsDecidedOnce) {
   m_batch.SetStillImagesOptions(true, "Stills.bmp");
   Run({"a.bmp", "b.bmp", "c.bmp"});

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "convert/batch_file_report.h"
+
 namespace q9::convert {
 
 // The application's title, the caption of message boxes that name none.
@@ -42,6 +44,12 @@ class ConversionHost {
   // Redraws the preview of the frame that was just rendered, if a preview is
   // shown. The conversion renders every frame itself.
   virtual void RefreshPreview() = 0;
+  // A source file has been opened and its first frame rendered; nothing of
+  // it is written yet. Once for each file that opens. A host that
+  // changes the import settings here renders the frame again itself.
+  virtual void SourceOpened() {}
+  // A batch run is done with one file: converted, skipped, failed...
+  virtual void FileDone(const BatchFileReport& /*report*/) {}
   // A message box with the system's own text, caption, buttons and icon.
   virtual MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                                     MessageButtons buttons, MessageIcon icon) = 0;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "convert/conversion_host.h"
-#include "platform/signlib/q9_sequence_file.h"
+#include "platform/signlib/cq9_sequence_file.h"
 #include "platform/signlib/sign_types.h"
 
 namespace q9::convert {

@@ -7,8 +7,8 @@
 #include "convert/source_media.h"
 #include "convert/text_util.h"
 #include "convert/wait_cursor.h"
+#include "platform/signlib/cq9_gph_frame.h"
 #include "platform/signlib/q8_record.h"
-#include "platform/signlib/q9_gph_frame.h"
 
 namespace q9::convert {
 
@@ -70,12 +70,13 @@ int FileConverter::ConvertFile(const std::string& source, const std::string& des
     return kConvertStop;
   }
   m_media.SetSourceDirectory(std::string(DirectoryOf(source)));
-  m_media.Open(source, rows, columns, colorType);
+  const bool opened = m_media.Open(source, rows, columns, colorType) != 0;
 
   // The conversion renders its first frame itself, so what it writes never
   // depends on a preview being open; the preview only shows it.
   m_media.AdjustChanged = 1;
   m_media.RenderFrame();
+  if (opened) m_host->SourceOpened();
   m_host->RefreshPreview();
 
   int result = kConvertGoOn;

@@ -10,7 +10,7 @@
 #include "convert/testing/recording_host.h"
 #include "convert/text_util.h"
 #include "platform/signlib/bulb_layout.h"
-#include "platform/signlib/seq_writer.h"
+#include "platform/signlib/cq8_seq_writer.h"
 #include "platform/video/test_media.h"
 
 namespace q9::convert {

@@ -5,12 +5,12 @@
 
 #include "imaging/convert_bulb_data.h"
 #include "platform/signlib/byte_io.h"
+#include "platform/signlib/cq9_data_frame.h"
+#include "platform/signlib/cq9_gph_frame.h"
+#include "platform/signlib/cq9_inc_frame.h"
+#include "platform/signlib/cq9_txd_frame.h"
 #include "platform/signlib/q8_record.h"
-#include "platform/signlib/q9_data_frame.h"
-#include "platform/signlib/q9_gph_frame.h"
-#include "platform/signlib/q9_inc_frame.h"
-#include "platform/signlib/q9_records.h"
-#include "platform/signlib/q9_txd_frame.h"
+#include "platform/signlib/sq9_records.h"
 
 namespace q9::convert {
 

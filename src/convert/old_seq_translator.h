@@ -19,7 +19,7 @@
 #include "imaging/bulb_rect.h"
 #include "platform/signlib/bulb_layout.h"
 #include "platform/signlib/cq8_seq.h"
-#include "platform/signlib/q9_sequence_file.h"
+#include "platform/signlib/cq9_sequence_file.h"
 #include "platform/signlib/sign_types.h"
 
 namespace q9::platform {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "convert/testing/recording_host.h"
+#include "platform/signlib/cq8_seq_writer.h"
 #include "platform/signlib/q8_record.h"
-#include "platform/signlib/seq_writer.h"
 #include "platform/signlib/sq9_test_support.h"
 
 namespace q9::convert {
@@ -42,7 +42,7 @@ class OldSeqTranslatorTest : public pf::testing::TempDirTest {
   // result back into m_out. Returns TranslateFrame's result per frame.
   std::vector<int> Run(const SignGeometry& old, const std::vector<OldFrame>& frames,
                        const SignGeometry& sign,
-                       std::function<int(OldSeqTranslator&)> translate = nullptr) {
+                       const std::function<int(OldSeqTranslator&)>& translate = nullptr) {
     pf::CQ8SeqWriter writer;
     EXPECT_TRUE(writer.Create(old));
     for (const OldFrame& f : frames) EXPECT_TRUE(writer.AddFrame(f.kind, f.record, f.bulbs));

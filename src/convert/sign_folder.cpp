@@ -17,11 +17,7 @@ bool ExtensionIs(std::string_view path, std::string_view ext) {
 
 // A library folder stands for the sign folder that holds it.
 std::string_view DropLibraryFolder(std::string_view path) {
-  if (ExtensionIs(path, "LIB")) {
-    const size_t slash = path.rfind('/');
-    if (slash != std::string_view::npos) return path.substr(0, slash);
-  }
-  return path;
+  return ExtensionIs(path, "LIB") ? DirectoryOf(path) : path;
 }
 
 // Reads a number the way atoi does (optional white space and sign, then
@@ -39,9 +35,8 @@ bool ParseSignFolder(std::string_view path, platform::SignGeometry& geometry) {
   if (path.find('.') == std::string_view::npos) return false;
   path = DropLibraryFolder(path);
   if (path.find('.') == std::string_view::npos || !ExtensionIs(path, "SIGN")) return false;
-  const size_t slash = path.rfind('/');
-  if (slash == std::string_view::npos) return false;
-  std::string_view name = path.substr(slash + 1);
+  if (path.find('/') == std::string_view::npos) return false;
+  std::string_view name = FileNameOf(path);
 
   const size_t x = name.find('x');
   if (x == std::string_view::npos) return false;
@@ -64,9 +59,7 @@ bool ParseSignFolder(std::string_view path, platform::SignGeometry& geometry) {
 std::string SignFolderDisplayName(std::string_view path) {
   path = DropLibraryFolder(path);
   if (ExtensionIs(path, "SIGN")) {
-    path = path.substr(0, path.rfind('.'));
-    const size_t slash = path.rfind('/');
-    if (slash != std::string_view::npos) path = path.substr(slash + 1);
+    path = FileNameOf(path.substr(0, path.rfind('.')));
   }
   return std::string(path);
 }

@@ -11,7 +11,8 @@ namespace q9::convert {
 
 using platform::EqualsNoCase;
 std::string ToLower(std::string_view text);
-// The text after the last "/", or the whole path when it has none.
+// Paths as the system cuts them for its names and messages: at the last
+// "/". The text after the last "/", or the whole path when it has none.
 std::string_view FileNameOf(std::string_view path);
 // The path up to, not including, its last "/"; the whole path when it has none.
 std::string_view DirectoryOf(std::string_view path);

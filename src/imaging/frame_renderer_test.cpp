@@ -10,7 +10,7 @@
 #include "platform/imaging/imaging_library.h"
 #include "platform/imaging/test_pictures.h"
 #include "platform/signlib/bulb_converter.h"
-#include "platform/signlib/seq_writer.h"
+#include "platform/signlib/cq8_seq_writer.h"
 
 namespace q9::imaging {
 namespace {
@@ -131,7 +131,8 @@ TEST(RenderPictureFrame, CaptureOutsideTheFrameIsBlackDropImageIsUnscaled) {
     s.DropImage = drop;
     RenderTarget t;
     ASSERT_EQ(RenderPictureFrame(s, sign, decoded, t), 1);
-    const Bitmap expected = platform::test::MakePicture(10, 8, [&](int x, int y) {
+    const Bitmap expected = platform::test::MakePicture(10, 8, [&, w = w, h = h, left = left,
+                                                                 top = top](int x, int y) {
       const bool inside = x < w && y < h && left + x < 20 && top + y < 20;
       return inside ? At(decoded, left + x, top + y) : Rgb{0, 0, 0};
     });

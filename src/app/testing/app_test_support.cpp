@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "platform/registry/cq9_registry.h"
-#include "platform/signlib/seq_writer.h"
+#include "platform/signlib/cq8_seq_writer.h"
 #include "platform/video/test_media.h"
 
 namespace q9::app::test {

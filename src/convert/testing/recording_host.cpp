@@ -38,6 +38,14 @@ void RecordingHost::RefreshPreview() {
   ++previewRefreshes;
 }
 
+void RecordingHost::SourceOpened() {
+  ++sourcesOpened;
+}
+
+void RecordingHost::FileDone(const BatchFileReport& report) {
+  filesDone.push_back(report);
+}
+
 MessageAnswer RecordingHost::ShowMessage(const std::string& text, const std::string& caption,
                                          MessageButtons buttons, MessageIcon icon) {
   messages.push_back({text, caption, buttons, icon});

@@ -50,6 +50,8 @@ class RecordingHost : public ConversionHost {
   std::vector<Step> steps;
   std::vector<std::string> statusTexts;
   size_t previewRefreshes = 0;
+  size_t sourcesOpened = 0;
+  std::vector<BatchFileReport> filesDone;
   std::vector<Message> messages;
   std::vector<std::string> overwriteQuestions;
 
@@ -59,6 +61,8 @@ class RecordingHost : public ConversionHost {
   void StepProgress(int fileIndex, unsigned position) override;
   void ShowStatusText(const std::string& text) override;
   void RefreshPreview() override;
+  void SourceOpened() override;
+  void FileDone(const BatchFileReport& report) override;
   MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                             MessageButtons buttons, MessageIcon icon) override;
   OverwriteAnswer AskOverwrite(const std::string& message) override;

@@ -100,10 +100,9 @@ int TableBits(size_t colours) {
 
 }  // namespace
 
-int AnimatedGifWriter::Fail(std::string* error, const std::string& reason) {
-  if (error) *error = reason;
+int AnimatedGifWriter::Abandon(std::string* error, std::string reason) {
   Abort();
-  return kImagingFailure;
+  return detail::ImagingFailure(error, std::move(reason));
 }
 
 void AnimatedGifWriter::Abort() {
@@ -112,27 +111,29 @@ void AnimatedGifWriter::Abort() {
   m_frames = 0;
 }
 
-bool AnimatedGifWriter::Flush(std::string& error) {
-  if (!m_file.Write(m_buffer.data(), m_buffer.size(), error)) return false;
+Result<> AnimatedGifWriter::Flush() {
+  const Result<> written = m_file.Write(m_buffer);
   m_buffer.clear();
-  return true;
+  if (!written) return Failure{"cannot write " + m_path + ": " + written.Reason()};
+  return {};
 }
 
 int AnimatedGifWriter::Open(const std::string& path, int width, int height, std::string* error) {
   Abort();
   if (width < 1 || height < 1 || width > kMaxSavedPictureSide || height > kMaxSavedPictureSide ||
       uint64_t(width) * uint64_t(height) > kMaxSavedPicturePixels)
-    return Fail(error, "cannot write " + path + ": frames of " + std::to_string(width) + " x " +
-                           std::to_string(height) + " pixels are outside the limits");
+    return Abandon(error, "cannot write " + path + ": frames of " + std::to_string(width) + " x " +
+                              std::to_string(height) + " pixels are outside the limits");
   try {
     if (!m_encoder) m_encoder = std::make_unique<detail::GifLzwEncoder>();
     m_indices.assign(size_t(width) * size_t(height), 0);
     m_buffer.reserve(kFlushBytes + 1024);
   } catch (const std::bad_alloc&) {
-    return Fail(error, "cannot write " + path + ": not enough memory");
+    return Abandon(error, "cannot write " + path + ": not enough memory");
   }
-  std::string reason;
-  if (!m_file.Open(path, reason)) return Fail(error, reason);
+  if (const Result<> opened = m_file.Open(path); !opened)
+    return Abandon(error, "cannot write " + path + ": " + opened.Reason());
+  m_path = path;
   m_width = width;
   m_height = height;
 
@@ -151,22 +152,23 @@ int AnimatedGifWriter::Open(const std::string& path, int width, int height, std:
 }
 
 int AnimatedGifWriter::AddFrame(const Bitmap& frame, int delayCentiseconds, std::string* error) {
-  const std::string& path = m_file.Path();
-  if (!m_file.IsOpen()) return Fail(error, "cannot add a frame: the GIF file is not open");
-  if (!frame.HasData()) return Fail(error, "cannot write " + path + ": a frame has no picture");
+  const std::string& path = m_path;
+  if (!m_file.IsOpen()) return Abandon(error, "cannot add a frame: the GIF file is not open");
+  if (!frame.HasData()) return Abandon(error, "cannot write " + path + ": a frame has no picture");
   if (frame.Width() != m_width || frame.Height() != m_height)
-    return Fail(error, "cannot write " + path + ": a frame of " + std::to_string(frame.Width()) +
-                           " x " + std::to_string(frame.Height()) + " pixels in an animation of " +
-                           std::to_string(m_width) + " x " + std::to_string(m_height));
+    return Abandon(error, "cannot write " + path + ": a frame of " + std::to_string(frame.Width()) +
+                              " x " + std::to_string(frame.Height()) +
+                              " pixels in an animation of " + std::to_string(m_width) + " x " +
+                              std::to_string(m_height));
   if (delayCentiseconds < 0 || delayCentiseconds > 0xFFFF)
-    return Fail(error, "cannot write " + path + ": frame delay " +
-                           std::to_string(delayCentiseconds) + " outside 0 to 65535");
+    return Abandon(error, "cannot write " + path + ": frame delay " +
+                              std::to_string(delayCentiseconds) + " outside 0 to 65535");
   try {
     const Bitmap picture = detail::TrueColourCopy(frame);
     std::vector<RgbQuad> palette;
     if (!picture.HasData() || (!ExactIndices(picture, palette, m_indices) &&
                                !NearestIndices(picture, palette, m_indices)))
-      return Fail(error, "cannot write " + path + ": cannot choose the frame's colours");
+      return Abandon(error, "cannot write " + path + ": cannot choose the frame's colours");
 
     // Graphic control: leave the frame in place, the delay, no transparency.
     m_buffer.insert(m_buffer.end(), {0x21, 0xF9, 0x04, 0x04});
@@ -184,21 +186,22 @@ int AnimatedGifWriter::AddFrame(const Bitmap& frame, int delayCentiseconds, std:
     for (const RgbQuad& c : palette) m_buffer.insert(m_buffer.end(), {c.red, c.green, c.blue});
     m_encoder->Encode(m_indices, std::max(2, bits), m_buffer);
   } catch (const std::bad_alloc&) {
-    return Fail(error, "cannot write " + path + ": not enough memory");
+    return Abandon(error, "cannot write " + path + ": not enough memory");
   }
   ++m_frames;
-  std::string reason;
-  if (m_buffer.size() >= kFlushBytes && !Flush(reason)) return Fail(error, reason);
+  if (m_buffer.size() >= kFlushBytes) {
+    if (const Result<> flushed = Flush(); !flushed) return Abandon(error, flushed.Reason());
+  }
   return kImagingSuccess;
 }
 
 int AnimatedGifWriter::Commit(std::string* error) {
-  if (!m_file.IsOpen()) return Fail(error, "cannot finish the GIF file: it is not open");
-  if (m_frames == 0) return Fail(error, "cannot write " + m_file.Path() + ": no frames");
+  if (!m_file.IsOpen()) return Abandon(error, "cannot finish the GIF file: it is not open");
+  if (m_frames == 0) return Abandon(error, "cannot write " + m_path + ": no frames");
   m_buffer.push_back(0x3B);  // trailer
-  std::string reason;
-  if (!Flush(reason) || !m_file.Commit(reason)) return Fail(error, reason);
-  m_buffer.clear();
+  if (const Result<> flushed = Flush(); !flushed) return Abandon(error, flushed.Reason());
+  if (const Result<> saved = m_file.Commit(); !saved)
+    return Abandon(error, "cannot write " + m_path + ": " + saved.Reason());
   m_frames = 0;
   return kImagingSuccess;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Writes an animated GIF frame by frame: only the frame being added is held,
 // so an animation of any length takes the memory of one frame. The file is
-// written under a temporary name and renamed when complete (Commit); without
-// a Commit no file is left.
+// saved through an AtomicFile and put in place when complete (Commit);
+// without a Commit no file is left.
 //
 // Colours: a frame with at most 256 different colours keeps them exactly
 // (its own colour table, no dithering). A frame with more is reduced to 256
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/imaging/atomic_file.h"
+#include "platform/base/atomic_file.h"
 #include "platform/imaging/bitmap.h"
 #include "platform/imaging/gif_lzw_encoder.h"
 
@@ -46,10 +46,12 @@ class AnimatedGifWriter {
   int FrameCount() const { return m_frames; }
 
  private:
-  int Fail(std::string* error, const std::string& reason);
-  bool Flush(std::string& error);
+  // Drops the file and fails with reason.
+  int Abandon(std::string* error, std::string reason);
+  Result<> Flush();
 
-  detail::AtomicFile m_file;
+  AtomicFile m_file;
+  std::string m_path;                                // the file being written, for messages
   std::unique_ptr<detail::GifLzwEncoder> m_encoder;  // its tables are made by Open
   std::vector<uint8_t> m_buffer;                     // bytes not yet written
   std::vector<uint8_t> m_indices;                    // the current frame's palette indices

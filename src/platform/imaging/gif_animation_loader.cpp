@@ -3,23 +3,14 @@
 
 #include <Magick++.h>
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "platform/imaging/image_export.h"
+#include "platform/imaging/imaging_internal.h"
 #include "platform/imaging/imaging_library.h"
 #include "platform/imaging/magick_bridge.h"
 
 namespace q9::platform {
 namespace {
-
-int Fail(std::string* error, std::string reason) {
-  if (error) {
-    std::replace(reason.begin(), reason.end(), '\n', ' ');
-    *error = std::move(reason);
-  }
-  return kImagingFailure;
-}
 
 std::string Reason(const MagickCore::ExceptionInfo* e) {
   std::string text = e->reason ? e->reason : "cannot decode the GIF";
@@ -31,18 +22,13 @@ std::string Reason(const MagickCore::ExceptionInfo* e) {
 
 int LoadGifAnimation(const std::string& path, GifAnimation& out, std::string* error) {
   out = GifAnimation{};
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec))
-    return Fail(error, "not a readable file: " + path);
-  const uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec || size > kMaxImageFileBytes) return Fail(error, "cannot read " + path);
-  std::vector<uint8_t> data(static_cast<size_t>(size));
-  std::ifstream in(path, std::ios::binary);
-  if (!in.read(reinterpret_cast<char*>(data.data()), std::streamsize(data.size())))
-    return Fail(error, "cannot read " + path);
+  const Result<std::vector<uint8_t>> read = detail::ReadImageFile(path);
+  if (!read) return detail::ImagingFailure(error, read.Reason());
+  const std::vector<uint8_t>& data = *read;
   if (data.size() < 6 || !std::equal(data.begin(), data.begin() + 4, "GIF8"))
-    return Fail(error, path + ": not a GIF file");
-  if (!detail::EnsureMagick()) return Fail(error, "the imaging library could not start");
+    return detail::ImagingFailure(error, path + ": not a GIF file");
+  if (!detail::EnsureMagick())
+    return detail::ImagingFailure(error, "the imaging library could not start");
 
   MagickCore::ImageInfo* info = MagickCore::AcquireImageInfo();
   MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
@@ -59,7 +45,7 @@ int LoadGifAnimation(const std::string& path, GifAnimation& out, std::string* er
   if (list) MagickCore::DestroyImageList(list);
   if (failed) {
     if (whole) MagickCore::DestroyImageList(whole);
-    return Fail(error, path + ": " + reason);
+    return detail::ImagingFailure(error, path + ": " + reason);
   }
 
   GifAnimation result;
@@ -73,13 +59,13 @@ int LoadGifAnimation(const std::string& path, GifAnimation& out, std::string* er
       Bitmap picture;
       if (!detail::MagickToBitmap(frame, picture)) {
         if (whole) MagickCore::DestroyImageList(whole);
-        return Fail(error, path + ": a frame is larger than the limit");
+        return detail::ImagingFailure(error, path + ": a frame is larger than the limit");
       }
       result.frames.push_back(std::move(picture));
       result.delaysCentiseconds.push_back(delay);
     } catch (const std::exception& e) {
       if (whole) MagickCore::DestroyImageList(whole);
-      return Fail(error, path + ": " + e.what());
+      return detail::ImagingFailure(error, path + ": " + e.what());
     }
   }
   out = std::move(result);

@@ -9,21 +9,13 @@
 #include <cctype>
 #include <filesystem>
 
-#include "platform/imaging/atomic_file.h"
+#include "platform/base/atomic_file.h"
 #include "platform/imaging/imaging_internal.h"
 #include "platform/imaging/imaging_library.h"
 #include "platform/imaging/magick_bridge.h"
 
 namespace q9::platform {
 namespace {
-
-int Fail(std::string* error, std::string reason) {
-  if (error) {
-    std::replace(reason.begin(), reason.end(), '\n', ' ');
-    *error = std::move(reason);
-  }
-  return kImagingFailure;
-}
 
 std::string LowerExtension(const std::string& path) {
   std::string ext = std::filesystem::path(path).extension().string();
@@ -42,16 +34,18 @@ bool WithinLimits(int width, int height) {
 }
 
 int SavePng(const std::string& path, const Bitmap& picture, std::string* error) {
-  if (!detail::EnsureMagick()) return Fail(error, "the imaging library could not start");
+  if (!detail::EnsureMagick())
+    return detail::ImagingFailure(error, "the imaging library could not start");
   // ImageMagick aborts instead of failing on a picture wider or higher than
   // its limits: a lower system policy than ours must not reach it.
   if (uint64_t(picture.Width()) > MagickCore::GetMagickResourceLimit(MagickCore::WidthResource) ||
       uint64_t(picture.Height()) > MagickCore::GetMagickResourceLimit(MagickCore::HeightResource))
-    return Fail(error, "cannot write " + path + ": a picture of " +
-                           SizeText(picture.Width(), picture.Height()) +
-                           " is larger than the imaging library allows");
+    return detail::ImagingFailure(error, "cannot write " + path + ": a picture of " +
+                                             SizeText(picture.Width(), picture.Height()) +
+                                             " is larger than the imaging library allows");
   const Bitmap source = detail::TrueColourCopy(picture);
-  if (!source.HasData()) return Fail(error, "cannot write " + path + ": not enough memory");
+  if (!source.HasData())
+    return detail::ImagingFailure(error, "cannot write " + path + ": not enough memory");
   Magick::Blob blob;
   try {
     Magick::Image image;
@@ -63,15 +57,15 @@ int SavePng(const std::string& path, const Bitmap& picture, std::string* error) 
     image.defineValue("png", "exclude-chunks", "date,tIME");
     image.write(&blob);
   } catch (const std::exception& e) {
-    return Fail(error, "cannot write " + path + ": " + e.what());
+    return detail::ImagingFailure(error, "cannot write " + path + ": " + e.what());
   }
-  if (blob.length() == 0) return Fail(error, "cannot write " + path + ": no PNG data made");
-  detail::AtomicFile file;
-  std::string reason;
-  if (!file.Open(path, reason) ||
-      !file.Write(static_cast<const uint8_t*>(blob.data()), blob.length(), reason) ||
-      !file.Commit(reason))
-    return Fail(error, reason);
+  if (blob.length() == 0)
+    return detail::ImagingFailure(error, "cannot write " + path + ": no PNG data made");
+  AtomicFile file;
+  Result<> saved = file.Open(path);
+  if (saved) saved = file.Write({static_cast<const uint8_t*>(blob.data()), blob.length()});
+  if (saved) saved = file.Commit();
+  if (!saved) return detail::ImagingFailure(error, "cannot write " + path + ": " + saved.Reason());
   return kImagingSuccess;
 }
 
@@ -88,21 +82,24 @@ int SaveGif(const std::string& path, const Bitmap& picture, std::string* error) 
 int SaveImageFile(const std::string& path, const Bitmap& picture, std::string* error) {
   const std::string ext = LowerExtension(path);
   if (ext != ".png" && ext != ".gif")
-    return Fail(error, "cannot write " + path + ": unknown picture format (use .png or .gif)");
-  if (!picture.HasData()) return Fail(error, "cannot write " + path + ": no picture");
+    return detail::ImagingFailure(
+        error, "cannot write " + path + ": unknown picture format (use .png or .gif)");
+  if (!picture.HasData())
+    return detail::ImagingFailure(error, "cannot write " + path + ": no picture");
   if (!WithinLimits(picture.Width(), picture.Height()))
-    return Fail(error, "cannot write " + path + ": a picture of " +
-                           SizeText(picture.Width(), picture.Height()) +
-                           " is larger than the limit");
+    return detail::ImagingFailure(error, "cannot write " + path + ": a picture of " +
+                                             SizeText(picture.Width(), picture.Height()) +
+                                             " is larger than the limit");
   return ext == ".png" ? SavePng(path, picture, error) : SaveGif(path, picture, error);
 }
 
 int SaveAnimatedGif(const std::string& path, const std::vector<Bitmap>& frames,
                     const std::vector<int>& delaysCentiseconds, std::string* error) {
-  if (frames.empty()) return Fail(error, "cannot write " + path + ": no frames");
+  if (frames.empty()) return detail::ImagingFailure(error, "cannot write " + path + ": no frames");
   if (frames.size() != delaysCentiseconds.size())
-    return Fail(error, "cannot write " + path + ": " + std::to_string(frames.size()) +
-                           " frames but " + std::to_string(delaysCentiseconds.size()) + " delays");
+    return detail::ImagingFailure(error, "cannot write " + path + ": " +
+                                             std::to_string(frames.size()) + " frames but " +
+                                             std::to_string(delaysCentiseconds.size()) + " delays");
   AnimatedGifWriter writer;
   if (writer.Open(path, frames[0].Width(), frames[0].Height(), error) != kImagingSuccess)
     return kImagingFailure;

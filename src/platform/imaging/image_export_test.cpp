@@ -123,7 +123,9 @@ TEST_F(ImageExportTest, WriterLeavesNothingUnlessCommitted) {
     AnimatedGifWriter dropped;  // closed by its destructor
     ASSERT_EQ(dropped.Open(PathOf("d.gif"), 3, 2, &error), kImagingSuccess) << error;
     ASSERT_EQ(dropped.AddFrame(frame, 4, &error), kImagingSuccess) << error;
-    EXPECT_EQ(Listing().size(), 1u);  // the temporary file
+    // The temporary file has no name, or a short hidden one where the file
+    // system cannot make unnamed files.
+    for (const std::string& name : Listing()) EXPECT_TRUE(name.starts_with(".q9-")) << name;
   }
   AnimatedGifWriter writer;
   ASSERT_EQ(writer.Open(PathOf("e.gif"), 3, 2, &error), kImagingSuccess) << error;

@@ -8,8 +8,9 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
+#include "platform/base/read_whole_file.h"
+#include "platform/imaging/imaging_internal.h"
 #include "platform/imaging/imaging_library.h"
 #include "platform/imaging/magick_bridge.h"
 
@@ -21,12 +22,6 @@ std::string Upper(std::string_view s) {
   std::transform(out.begin(), out.end(), out.begin(),
                  [](unsigned char ch) { return char(std::toupper(ch)); });
   return out;
-}
-
-void SetError(std::string* error, std::string text) {
-  if (!error) return;
-  std::replace(text.begin(), text.end(), '\n', ' ');
-  *error = std::move(text);
 }
 
 bool IsPostScriptName(const std::string& coder) {
@@ -98,22 +93,18 @@ int LoadBlob(std::span<const uint8_t> data, Bitmap& out, std::string* error,
              std::string_view formatHint) {
   out.Initialise(0, 0, 24);
   if (data.empty()) {
-    SetError(error, "empty image data");
-    return kImagingFailure;
+    return detail::ImagingFailure(error, "empty image data");
   }
   if (data.size() > kMaxImageFileBytes) {
-    SetError(error, "image file too large");
-    return kImagingFailure;
+    return detail::ImagingFailure(error, "image file too large");
   }
   if (!detail::EnsureMagick()) {
-    SetError(error, "the imaging library could not start");
-    return kImagingFailure;
+    return detail::ImagingFailure(error, "the imaging library could not start");
   }
   std::string why;
   const std::string coder = ChooseCoder(data, formatHint, &why);
   if (coder.empty()) {
-    SetError(error, why);
-    return kImagingFailure;
+    return detail::ImagingFailure(error, why);
   }
   MagickCore::ImageInfo* info = MagickCore::AcquireImageInfo();
   MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
@@ -135,8 +126,7 @@ int LoadBlob(std::span<const uint8_t> data, Bitmap& out, std::string* error,
   MagickCore::DestroyExceptionInfo(exception);
   if (!image || damaged) {
     if (image) MagickCore::DestroyImageList(image);
-    SetError(error, coder + ": " + reason);
-    return kImagingFailure;
+    return detail::ImagingFailure(error, coder + ": " + reason);
   }
   // Any further images of the list are dropped here.
   if (image->next) MagickCore::DestroyImageList(MagickCore::SplitImageList(image));
@@ -144,43 +134,42 @@ int LoadBlob(std::span<const uint8_t> data, Bitmap& out, std::string* error,
     Magick::Image picture(image);  // owns image from here
     picture.quiet(true);
     if (picture.columns() == 0 || picture.rows() == 0) {
-      SetError(error, coder + ": no picture in the data");
-      return kImagingFailure;
+      return detail::ImagingFailure(error, coder + ": no picture in the data");
     }
     Bitmap result;
     if (!detail::MagickToBitmap(picture, result)) {
-      SetError(error, coder + ": picture larger than the limit");
-      return kImagingFailure;
+      return detail::ImagingFailure(error, coder + ": picture larger than the limit");
     }
     out = std::move(result);
     return kImagingSuccess;
   } catch (const std::exception& e) {
-    SetError(error, coder + ": " + e.what());
-    return kImagingFailure;
+    return detail::ImagingFailure(error, coder + ": " + e.what());
   }
 }
 
 int LoadFile(const std::string& path, Bitmap& out, std::string* error) {
   out.Initialise(0, 0, 24);
-  std::error_code ec;
-  const std::filesystem::path file(path);
-  if (!std::filesystem::is_regular_file(file, ec)) {
-    SetError(error, "not a readable file: " + path);
-    return kImagingFailure;
-  }
-  const uintmax_t size = std::filesystem::file_size(file, ec);
-  if (ec || size > kMaxImageFileBytes) {
-    SetError(error, ec ? "cannot read " + path : "image file too large: " + path);
-    return kImagingFailure;
-  }
-  std::vector<uint8_t> data(static_cast<size_t>(size));
-  std::ifstream in(file, std::ios::binary);
-  if (!in.read(reinterpret_cast<char*>(data.data()), std::streamsize(data.size()))) {
-    SetError(error, "cannot read " + path);
-    return kImagingFailure;
-  }
-  const std::string extension = file.extension().string();
-  return LoadBlob(data, out, error, extension);
+  const Result<std::vector<uint8_t>> data = detail::ReadImageFile(path);
+  if (!data) return detail::ImagingFailure(error, data.Reason());
+  return LoadBlob(*data, out, error, std::filesystem::path(path).extension().string());
 }
 
+namespace detail {
+
+Result<std::vector<uint8_t>> ReadImageFile(const std::string& path) {
+  Result<std::vector<uint8_t>> data = ReadWholeFile<std::vector<uint8_t>>(path, kMaxImageFileBytes);
+  if (data) return data;
+  switch (data.Error().errorNumber) {
+    case ENOENT:
+    case EISDIR:
+    case EINVAL:
+      return Failure{"not a readable file: " + path};
+    case EFBIG:
+      return Failure{"image file too large: " + path};
+    default:
+      return Failure{"cannot read " + path};
+  }
+}
+
+}  // namespace detail
 }  // namespace q9::platform

@@ -2,14 +2,33 @@
 // Helpers shared by the imaging adapter's .cpp files. Not part of the public
 // interface.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <type_traits>
+#include <vector>
 
+#include "platform/base/result.h"
 #include "platform/imaging/bitmap.h"
+#include "platform/imaging/imaging_library.h"
 #include "platform/imaging/row_band_worker.h"
 
 namespace q9::platform::detail {
+
+// The adapter's way of failing: the reason, on one line, in *error when
+// error is not null, and kImagingFailure to return.
+inline int ImagingFailure(std::string* error, std::string reason) {
+  if (error) {
+    std::replace(reason.begin(), reason.end(), '\n', ' ');
+    *error = std::move(reason);
+  }
+  return kImagingFailure;
+}
+
+// The bytes of a picture file, at most kMaxImageFileBytes; the reason names
+// the file.
+Result<std::vector<uint8_t>> ReadImageFile(const std::string& path);
 
 // A copy of the picture at 24 bits per pixel (shares the pixels when it
 // already is). Empty when src has no data.

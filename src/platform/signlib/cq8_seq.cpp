@@ -1,56 +1,22 @@
 #include "platform/signlib/cq8_seq.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "platform/base/read_whole_file.h"
 #include "platform/signlib/byte_io.h"
 #include "platform/signlib/q8_seq_format.h"
 #include "platform/signlib/sign_types.h"
 
 namespace q9::platform {
-namespace {
-
-// Reads a whole regular file of at most kQ8SeqMaxFileSize bytes. Opening
-// without blocking keeps a FIFO or device from hanging the caller; anything
-// but a regular file is refused before a byte is read.
-int ReadWholeFile(const char* path, std::vector<uint8_t>* out) {
-  if (path == nullptr || *path == '\0') return kQ8ErrFileAccess;
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return kQ8ErrFileAccess;
-  struct FdCloser {
-    int fd;
-    ~FdCloser() { ::close(fd); }
-  } closer{fd};
-
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return kQ8ErrFileAccess;
-  if (st.st_size < 0) return kQ8ErrFileAccess;
-  if (uint64_t(st.st_size) > kQ8SeqMaxFileSize) return kQ8ErrTooLarge;
-
-  out->resize(size_t(st.st_size));
-  size_t done = 0;
-  while (done < out->size()) {
-    const ssize_t n = ::read(fd, out->data() + done, out->size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return kQ8ErrFileAccess;  // read error, or the file shrank
-    done += size_t(n);
-  }
-  return kQ8Ok;
-}
-
-}  // namespace
 
 int CQ8Seq::Open(const char* path) {
   Close();
-  std::vector<uint8_t> bytes;
-  const int rc = ReadWholeFile(path, &bytes);
-  if (rc != kQ8Ok) return rc;
-  return OpenBuffer(std::move(bytes));
+  if (path == nullptr || *path == '\0') return kQ8ErrFileAccess;
+  Result<std::vector<uint8_t>> bytes = ReadWholeFile<std::vector<uint8_t>>(path, kQ8SeqMaxFileSize);
+  if (!bytes) return bytes.Error().errorNumber == EFBIG ? kQ8ErrTooLarge : kQ8ErrFileAccess;
+  return OpenBuffer(std::move(bytes).Value());
 }
 
 int CQ8Seq::OpenBuffer(std::vector<uint8_t> bytes) {
@@ -78,27 +44,27 @@ void CQ8Seq::Close() {
 const char* CQ8Seq::ErrorText(int code) {
   switch (code) {
     case kQ8Ok:
-      return "No error";
+      return "no error";
     case kQ8ErrFileAccess:
-      return "The file cannot be opened or read";
+      return "the file cannot be opened or read";
     case kQ8ErrNotSequence:
-      return "The file is not an old sequence";
+      return "the file is not an old sequence";
     case kQ8ErrVersion:
-      return "The old sequence has an unsupported format version";
+      return "the old sequence has an unsupported format version";
     case kQ8ErrCorrupt:
-      return "The old sequence is corrupt";
+      return "the old sequence is corrupt";
     case kQ8ErrTruncated:
-      return "The old sequence is truncated";
+      return "the old sequence is truncated";
     case kQ8ErrGeometry:
-      return "The old sequence has an impossible sign size or colour type";
+      return "the old sequence has an impossible sign size or colour type";
     case kQ8ErrTooLarge:
-      return "The old sequence is too large";
+      return "the old sequence is too large";
     case kQ8ErrNotOpen:
-      return "No old sequence is open";
+      return "no old sequence is open";
     case kQ8ErrFrameNumber:
-      return "The frame number is outside the sequence";
+      return "the frame number is outside the sequence";
     default:
-      return "Unknown old sequence error";
+      return "unknown old sequence error";
   }
 }
 

@@ -40,7 +40,8 @@ class CQ8Seq {
   int OpenBuffer(std::vector<uint8_t> bytes);
   int IsOpen() const { return m_open ? 1 : 0; }
   void Close();
-  // A short English description of a result code.
+  // A result code in words, as the reason after a file's name: one line,
+  // in lower case.
   static const char* ErrorText(int code);
 
   // Frames are numbered 1..GetNFrames(); 0 when closed.

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/signlib/byte_io.h"
+#include "platform/signlib/cq8_seq_writer.h"
 #include "platform/signlib/q8_seq_format.h"
-#include "platform/signlib/seq_writer.h"
 #include "platform/signlib/sign_types.h"
 #include "platform/signlib/sq9_test_support.h"
 

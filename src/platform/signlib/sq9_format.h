@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/signlib/q9_records.h"
 #include "platform/signlib/sign_types.h"
+#include "platform/signlib/sq9_records.h"
 
 namespace q9::platform {
 

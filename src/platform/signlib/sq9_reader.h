@@ -53,7 +53,7 @@ struct Sq9Contents {
 };
 
 // A whole file. On false, out holds partial contents to be ignored and error
-// says what is wrong.
+// says what is wrong, without the path: the caller names the file.
 bool ReadSq9(std::span<const uint8_t> bytes, Sq9Contents& out, std::string& error);
 bool ReadSq9File(const std::string& path, Sq9Contents& out, std::string& error);
 

@@ -1,14 +1,9 @@
 #include "platform/video/audio_exporter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <random>
 
+#include "platform/base/atomic_file.h"
 #include "platform/video/avi_error.h"
 #include "platform/video/media_input.h"
 
@@ -23,77 +18,21 @@ namespace {
 constexpr int kIoBufferSize = 64 * 1024;
 constexpr int kMaxDemuxRetries = 1000;
 
-// The WAV file under a temporary name beside its destination. Removed when
-// it goes out of scope unless it was renamed into place.
-class TempFile {
- public:
-  ~TempFile() {
-    if (m_fd >= 0) ::close(m_fd);
-    if (!m_path.empty()) ::unlink(m_path.c_str());
-  }
-
-  int32_t Create(const std::string& destination) {
-    const size_t slash = destination.rfind('/');
-    const std::string dir = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
-    const std::string name =
-        slash == std::string::npos ? destination : destination.substr(slash + 1);
-    if (name.empty()) return AVIERR_FILEOPEN;
-    std::random_device entropy;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      char suffix[16];
-      std::snprintf(suffix, sizeof suffix, ".%08x.tmp", unsigned(entropy()));
-      std::string path = dir + "." + name + suffix;
-      m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (m_fd >= 0) {
-        m_path = std::move(path);
-        return AVIERR_OK;
-      }
-      if (errno != EEXIST) return AVIERR_FILEOPEN;
-    }
-    return AVIERR_FILEOPEN;
-  }
-
-  int Fd() const { return m_fd; }
-
-  // Flushes and closes the file and renames it over the destination.
-  int32_t Commit(const std::string& destination) {
-    if (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS) return AVIERR_FILEWRITE;
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) return AVIERR_FILEWRITE;
-    if (::rename(m_path.c_str(), destination.c_str()) != 0) return AVIERR_FILEOPEN;
-    m_path.clear();
-    return AVIERR_OK;
-  }
-
- private:
-  std::string m_path;
-  int m_fd = -1;
-};
-
+// FFmpeg writes the WAV file through these, into the AtomicFile: the muxer
+// never opens the destination itself.
 int WritePacket(void* opaque, uint8_t* buf, int size) {
-  const int fd = *static_cast<int*>(opaque);
-  int done = 0;
-  while (done < size) {
-    const ssize_t n = ::write(fd, buf + done, size_t(size - done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return AVERROR(errno);
-    }
-    done += int(n);
-  }
-  return done;
+  const Result<> written = static_cast<AtomicFile*>(opaque)->Write({buf, size_t(size)});
+  if (written) return size;
+  return AVERROR(written.Error().errorNumber != 0 ? written.Error().errorNumber : EIO);
 }
 
 int64_t SeekOut(void* opaque, int64_t offset, int whence) {
-  const int fd = *static_cast<int*>(opaque);
+  auto* file = static_cast<AtomicFile*>(opaque);
   whence &= ~AVSEEK_FORCE;
-  if (whence == AVSEEK_SIZE) {
-    struct stat st {};
-    return ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : AVERROR(errno);
-  }
-  const off_t to = ::lseek(fd, off_t(offset), whence);
-  return to < 0 ? AVERROR(errno) : int64_t(to);
+  const Result<uint64_t> position =
+      whence == AVSEEK_SIZE ? file->Size() : file->Seek(offset, whence);
+  if (position) return int64_t(*position);
+  return AVERROR(position.Error().errorNumber != 0 ? position.Error().errorNumber : EIO);
 }
 
 int32_t WriteError(int averror) {
@@ -104,7 +43,6 @@ int32_t WriteError(int averror) {
 struct Output {
   AVFormatContext* ctx = nullptr;
   AVIOContext* io = nullptr;
-  int fd = -1;
 
   ~Output() {
     avformat_free_context(ctx);
@@ -176,12 +114,11 @@ int32_t CheckStream(const MediaInput& input, int index) {
   return AVIERR_OK;
 }
 
-int32_t OpenOutput(const AVStream* source, int fd, Output& out) {
-  out.fd = fd;
+int32_t OpenOutput(const AVStream* source, AtomicFile& file, Output& out) {
   if (avformat_alloc_output_context2(&out.ctx, nullptr, "wav", nullptr) < 0) return AVIERR_MEMORY;
   auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
   if (buffer == nullptr) return AVIERR_MEMORY;
-  out.io = avio_alloc_context(buffer, kIoBufferSize, 1, &out.fd, nullptr, WritePacket, SeekOut);
+  out.io = avio_alloc_context(buffer, kIoBufferSize, 1, &file, nullptr, WritePacket, SeekOut);
   if (out.io == nullptr) {
     av_free(buffer);
     return AVIERR_MEMORY;
@@ -208,10 +145,8 @@ int32_t AudioExporter::Export(MediaInput& input, const std::string& wavPath,
   const int index = input.FirstAudioStream();
   if (const int32_t check = CheckStream(input, index); check != AVIERR_OK) return check;
 
-  struct stat existing {};
-  if (::stat(wavPath.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) return AVIERR_FILEOPEN;
-  TempFile temp;
-  if (const int32_t r = temp.Create(wavPath); r != AVIERR_OK) return r;
+  AtomicFile file;
+  if (!file.Open(wavPath)) return AVIERR_FILEOPEN;
 
   AVFormatContext* in = input.Context();
   const AVStream* source = in->streams[index];
@@ -219,7 +154,7 @@ int32_t AudioExporter::Export(MediaInput& input, const std::string& wavPath,
     in->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
 
   Output out;
-  if (const int32_t r = OpenOutput(source, temp.Fd(), out); r != AVIERR_OK) return r;
+  if (const int32_t r = OpenOutput(source, file, out); r != AVIERR_OK) return r;
   const AVRational outBase = out.ctx->streams[0]->time_base;
 
   PacketGuard guard;
@@ -263,7 +198,7 @@ int32_t AudioExporter::Export(MediaInput& input, const std::string& wavPath,
   if (const int r = av_write_trailer(out.ctx); r < 0) return WriteError(r);
   avio_flush(out.io);
   if (out.io->error < 0) return WriteError(out.io->error);
-  return temp.Commit(wavPath);
+  return file.Commit() ? AVIERR_OK : AVIERR_FILEWRITE;
 }
 
 }  // namespace q9::platform

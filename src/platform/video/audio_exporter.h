@@ -1,9 +1,9 @@
 #pragma once
 // Copies the first audio stream of a video into a WAV file as it is, without
 // re-encoding, through FFmpeg's WAV muxer in bit-exact mode: the header is
-// the plain standard one (no LIST/INFO chunk, no encoder name). The file is
-// written beside the destination under a temporary name and renamed over it
-// at the end, so a failure or an abort leaves no half-written WAV.
+// the plain standard one (no LIST/INFO chunk, no encoder name). The muxer
+// writes into an AtomicFile and never opens the destination itself, so a
+// failure or an abort leaves no half-written WAV.
 
 #include <cstdint>
 #include <functional>

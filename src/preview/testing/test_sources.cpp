@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/signlib/q8_record.h"
-#include "platform/signlib/seq_writer.h"
+#include "platform/signlib/cq8_seq_writer.h"
 #include "platform/video/test_media.h"
 
 namespace q9::preview::testing {

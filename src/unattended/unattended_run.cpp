@@ -1,0 +1,155 @@
+#include "unattended/unattended_run.h"
+
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+#include "convert/conversion_batch.h"
+#include "convert/sign_folder.h"
+#include "convert/source_listing.h"
+#include "convert/source_media.h"
+#include "program/exit_code.h"
+#include "program/program_messages.h"
+#include "unattended/interrupt_guard.h"
+#include "unattended/settings_recipe.h"
+#include "unattended/unattended_host.h"
+
+namespace q9::unattended {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kBadDestination =
+    "Could not determine exact Q9100 dimensions and type!.\nCheck the destination directory.";
+// The largest rows and columns a sequence file holds.
+constexpr unsigned kMaxSignSide = 65535;
+
+int UsageError(std::ostream& err, const std::string& text) {
+  return program::PrintError(err, kConvertToolName, text, program::kExitUsage);
+}
+
+int TerminalWidth() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return 80;
+}
+
+std::string SummaryLine(const convert::BatchSummary& s, bool interrupted, bool stopOnError,
+                        double seconds) {
+  std::ostringstream line;
+  line << s.converted << " converted, " << s.skipped << " skipped (destination exists), "
+       << s.failed << " failed, " << s.unknown << " of unknown type; " << s.framesWritten
+       << (s.framesWritten == 1 ? " frame" : " frames") << " written in " << std::fixed
+       << std::setprecision(1) << seconds << " s";
+  if (interrupted)
+    line << "; interrupted";
+  else if (s.stopped && stopOnError)
+    line << "; stopped at the first error";
+  return line.str();
+}
+
+// The run itself, for arguments that give both directories.
+int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
+  const std::string source = CleanDirectory(args.source);
+  const std::string dest = CleanDirectory(args.dest);
+  std::error_code ec;
+  if (!fs::is_directory(source, ec))
+    return UsageError(err, "the source directory '" + source + "' does not exist");
+
+  platform::SignGeometry sign;
+  if (!convert::ParseSignFolder(dest, sign) || sign.rows == 0 || sign.columns == 0 ||
+      sign.rows > kMaxSignSide || sign.columns > kMaxSignSide)
+    return UsageError(err, kBadDestination);
+
+  const bool live = &err == &std::cerr && isatty(STDERR_FILENO);
+  const UnattendedOutput output{live, args.quiet, live ? TerminalWidth() : 80, args.overwrite,
+                                args.stopOnError};
+  UnattendedHost host(err, output, &InterruptGuard::Interrupted);
+  convert::SourceMedia media(&host);
+  host.Attach(media);
+
+  SettingsRecipe recipe;
+  if (args.settingsSet) {
+    if (const platform::Result<> loaded = recipe.LoadSet(*args.settingsSet); !loaded)
+      return UsageError(err, "--settings: " + loaded.Reason());
+  }
+  recipe.AddEdits(args.edits);
+  // Checked once before anything is converted; the sign alone gives the
+  // Keep Aspect size, the picture of each file the rest.
+  if (const platform::Result<> applied =
+          recipe.Apply(media, {false, 0, 0, int(sign.columns), int(sign.rows)});
+      !applied)
+    return UsageError(err, applied.Reason());
+
+  if (!fs::exists(dest, ec)) {
+    // That one folder only: a missing parent is a mistyped path.
+    if (mkdir(dest.c_str(), 0777) != 0)
+      return UsageError(
+          err, "cannot create the destination directory '" + dest + "': " + std::strerror(errno));
+    if (!args.quiet) err << "created the destination directory " << dest << '\n';
+  } else if (!fs::is_directory(dest, ec)) {
+    return UsageError(err, "the destination '" + dest + "' is not a directory");
+  }
+
+  if (!recipe.Empty()) host.UseRecipe(recipe);
+
+  const std::vector<std::string> names = convert::ListSourceFiles(source);
+  convert::ConversionBatch batch(media, host);
+  batch.SetSourceDirectory(source);
+  batch.SetDestinationDirectory(dest);
+  batch.SetMarkedNames(names);
+  batch.SetGeometry(sign);
+  batch.SetPolicy(convert::BatchPolicy::Unattended(args.stopOnError));
+  if (args.stillsInto) batch.SetStillImagesOptions(true, args.stillsInto->c_str());
+  host.SetFileCount(names.size());
+
+  const auto start = std::chrono::steady_clock::now();
+  convert::BatchSummary summary;
+  bool interrupted = false;
+  {
+    InterruptGuard guard;
+    summary = batch.Run();
+    interrupted = InterruptGuard::Interrupted() || summary.cancelled;
+  }
+  host.Finish();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  out << SummaryLine(summary, interrupted, args.stopOnError, seconds) << '\n' << std::flush;
+
+  if (interrupted) return program::kExitInterrupted;
+  return summary.failed + summary.unknown > 0 ? program::kExitFileError : program::kExitOk;
+}
+
+}  // namespace
+
+int RunUnattended(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
+  switch (args.command) {
+    case ConvertArgs::kError:
+      return UsageError(err, args.error + "\nTry '" + std::string(kConvertToolName) +
+                                 " --help' for the options.");
+    case ConvertArgs::kHelp:
+      out << ConvertUsage() << std::flush;
+      return program::kExitOk;
+    case ConvertArgs::kVersion:
+      program::PrintVersion(out, kConvertToolName);
+      return program::kExitOk;
+    case ConvertArgs::kRun:
+      break;
+  }
+  if (!args.Unattended()) return UsageError(err, kNeedsBothDirectories);
+  return Convert(args, out, err);
+}
+
+int RunUnattended(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  return RunUnattended(ParseConvertArgs(args), out, err);
+}
+
+}  // namespace q9::unattended
