@@ -59,7 +59,7 @@ std::string Clip(int width, int height) {
     return std::string(pattern);
   }();
   const std::string size = std::to_string(width) + "x" + std::to_string(height);
-  const std::string path = dir + "/" + size + ".avi";
+  std::string path = dir + "/" + size + ".avi";
   if (!std::filesystem::exists(path)) {
     const std::string cmd =
         "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc2=s=" + size +

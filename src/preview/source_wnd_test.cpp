@@ -101,9 +101,11 @@ class SourceWndTest : public QObject {
   void initTestCase() {
     m_black = m_dir.filePath(QStringLiteral("black.bmp"));
     m_white = m_dir.filePath(QStringLiteral("white.bmp"));
-    for (const auto& [path, grey] : {std::pair{m_black, 0}, std::pair{m_white, 255}})
-      QVERIFY(preview::testing::WritePicture(path, QSize(320, 240),
-                                             [grey](int, int) { return qRgb(grey, grey, grey); }));
+    for (const auto& [path, grey] : {std::pair{m_black, 0}, std::pair{m_white, 255}}) {
+      const int level = grey;
+      QVERIFY(preview::testing::WritePicture(
+          path, QSize(320, 240), [level](int, int) { return qRgb(level, level, level); }));
+    }
   }
 
   void sizeFollowsTheZoom_data() {

@@ -81,7 +81,7 @@ void ClickRow(const CConverterDlg& dialog, int row, Qt::KeyboardModifiers modifi
 
 WhenReady::WhenReady(std::function<bool()> check) {
   m_timer.setInterval(0);
-  connect(&m_timer, &QTimer::timeout, this, [this, check] {
+  connect(&m_timer, &QTimer::timeout, this, [this, check = std::move(check)] {
     if (check()) m_timer.stop();
   });
   m_timer.start();

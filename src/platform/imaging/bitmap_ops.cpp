@@ -56,7 +56,8 @@ bool ClipBlock(int dstWidth, int dstHeight, int srcWidth, int srcHeight, int& dx
 }
 
 void CopyBlock(Bitmap& dst, int dx, int dy, const Bitmap& src, int sx, int sy, int w, int h) {
-  const Bitmap source = src;  // holding a share makes dst detach if both are one
+  // Holding a share makes dst detach if both are one.
+  const Bitmap source = src;  // NOLINT(performance-unnecessary-copy-initialization)
   const int bpp = dst.BitsPerPixel();
   for (int y = 0; y < h; ++y) {
     const uint8_t* in = source.Row(sy + y);

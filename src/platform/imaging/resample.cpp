@@ -195,7 +195,7 @@ bool SmoothResampleInto(const Bitmap& src, Bitmap& out) {
 }
 
 Bitmap SmoothResample(const Bitmap& picture, int width, int height) {
-  const Bitmap src = detail::TrueColourCopy(picture);
+  Bitmap src = detail::TrueColourCopy(picture);
   if (!src.HasData()) return src;
   Bitmap out = Bitmap::Create(width, height, 24);
   if (!out.HasData()) return out;

@@ -33,7 +33,7 @@ Bitmap QuarterTurn(const Bitmap& src, int turns) {
 }
 
 Bitmap RotateAnyAngle(const Bitmap& picture, int degrees, bool grow) {
-  const Bitmap src = detail::TrueColourCopy(picture);
+  Bitmap src = detail::TrueColourCopy(picture);
   if (!src.HasData()) return src;
   const double radians = degrees * std::numbers::pi / 180.0;
   const double c = std::cos(radians), s = std::sin(radians);
@@ -60,7 +60,9 @@ Bitmap RotateAnyAngle(const Bitmap& picture, int degrees, bool grow) {
       const double fy = -s * xr + c * yr + h / 2.0 - 0.5;
       if (fx <= -1.0 || fy <= -1.0 || fx >= w || fy >= h) continue;  // stays black
       const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
-      const int ax = int((fx - x0) * 256.0 + 0.5), ay = int((fy - y0) * 256.0 + 0.5);
+      // The fractions lie in [0, 1), so adding a half and truncating rounds.
+      const int ax = int((fx - x0) * 256.0 + 0.5);  // NOLINT(bugprone-incorrect-roundings)
+      const int ay = int((fy - y0) * 256.0 + 0.5);  // NOLINT(bugprone-incorrect-roundings)
       const int weights[4] = {(256 - ax) * (256 - ay), ax * (256 - ay), (256 - ax) * ay, ax * ay};
       int sum[3] = {0, 0, 0};
       for (int k = 0; k < 4; ++k) {

@@ -145,10 +145,10 @@ TEST(VideoFileTest, OpenResults) {
 // another file and destroying a moved file while a frame is read ahead wait
 // for that read, and the file opened next starts afresh.
 TEST(VideoFileTest, ReadAheadTakesTurnsAndCloseWaitsForIt) {
-  VideoFile video;
   Bitmap frame;
   for (const std::string next : {"close", "start5.avi", "moved"}) {
     SCOPED_TRACE(next);
+    VideoFile video;
     ASSERT_EQ(video.Open(test::Clip("h264b.mp4")), AVIERR_OK);
     std::set<const uint8_t*> storage;
     for (int n = 0; n < 3; ++n) {
