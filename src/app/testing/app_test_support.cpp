@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/registry/cq9_registry.h"
+#include "platform/signlib/q8_record.h"
 #include "platform/signlib/seq_writer.h"
 #include "platform/video/test_media.h"
 
@@ -45,11 +46,14 @@ bool MakeVideo(const std::string& path, int frames) {
                                 " -c:v mjpeg -y '" + path + "'");
 }
 
-bool MakeOldSequence(const std::string& path, unsigned frames) {
+bool MakeOldSequence(const std::string& path, unsigned frames, bool includeFirst) {
   platform::CQ8SeqWriter writer;
   bool made = writer.Create(8, 16, platform::Q9_RGB16MB);
-  for (unsigned i = 0; made && i < frames; ++i)
-    made = writer.AddFrame(4, {}, std::vector<uint8_t>(writer.BulbSize(), uint8_t(40 * i + 1)));
+  if (made && includeFirst)
+    made = writer.AddFrame(platform::kQ8FrameInclude, std::vector<uint8_t>(32, 1));
+  for (unsigned n = includeFirst ? 2 : 1; made && n <= frames; ++n)
+    made = writer.AddFrame(platform::kQ8FrameGraphics, {},
+                           std::vector<uint8_t>(writer.BulbSize(), uint8_t(8 * n)));
   return made && writer.Write(path);
 }
 

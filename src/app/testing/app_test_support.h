@@ -26,8 +26,12 @@ class TempSettings {
 };
 
 bool CopyTestImage(const char* testImage, const std::string& to);
+// A 64 x 48 MJPEG AVI whose frame i (from 0) is one flat colour with red 8 i.
 bool MakeVideo(const std::string& path, int frames);
-bool MakeOldSequence(const std::string& path, unsigned frames);
+// An old sequence of an 8 x 16 RGB16MB sign: an include frame first when
+// asked, then graphics frames up to frame `frames`, each all of the bulb
+// byte 8 x its frame number, so that it shows red 8 n as video frame n does.
+bool MakeOldSequence(const std::string& path, unsigned frames, bool includeFirst = false);
 
 template <class T = QWidget>
 T* Control(const QWidget& dialog, int id) {
