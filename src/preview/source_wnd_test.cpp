@@ -1,5 +1,5 @@
-// The source window as the user meets it: its size at each zoom, the frame
-// under an outline that shows on any picture, and the capture rectangle
+// The source window as the user meets it: the frame under an outline that
+// shows on any picture, and the capture rectangle
 // that dragging, drawing and the arrow keys leave in the record, with the
 // messages the owner hears and their order.
 
@@ -104,24 +104,6 @@ class SourceWndTest : public QObject {
     for (const auto& [path, grey] : {std::pair{m_black, 0}, std::pair{m_white, 255}})
       QVERIFY(preview::testing::WritePicture(path, QSize(320, 240),
                                              [grey](int, int) { return qRgb(grey, grey, grey); }));
-  }
-
-  void sizeFollowsTheZoom_data() {
-    QTest::addColumn<int>("zoomSteps");
-    QTest::addColumn<QSize>("client");
-    QTest::newRow("zoom 1.0") << -1 << QSize(160, 120);
-    QTest::newRow("zoom 2.0 after opening") << 0 << QSize(320, 240);
-    QTest::newRow("zoom 4.0") << 2 << QSize(640, 480);
-  }
-  void sizeFollowsTheZoom() {
-    QFETCH(int, zoomSteps);
-    QFETCH(QSize, client);
-    Window w(m_black);
-    QCOMPARE(w.wnd->windowTitle(), QStringLiteral("Source : black.bmp"));
-    for (int i = 0; i < zoomSteps; ++i) w.media.ZoomIn();
-    if (zoomSteps < 0) w.media.ZoomOut();
-    w.wnd->FitSourceToZoom();
-    QCOMPARE(w.wnd->size(), client);
   }
 
   // The outline inverts what lies under it: dots on the rectangle's edges
