@@ -253,8 +253,6 @@ class ConverterDlgTest : public DialogTest {
     QTest::newRow("empty, not picked") << "" << L{no} << "" << QStringList{must, bad} << false;
     QTest::newRow("empty, picked, not made")
         << "" << L{yes, cancel} << "<dir>/1x2.Mono1.SIGN" << QStringList{must, create} << false;
-    QTest::newRow("capital X") << "<dir>/16X96.RGB16MB.SIGN" << L{} << "" << QStringList{bad}
-                               << false;
     QTest::newRow("made") << "<dir>/16x96.rgb16mb.sign" << L{ok, cancel} << ""
                           << QStringList{create, "Convert 1 files?"} << true;
   }
