@@ -102,6 +102,8 @@ class ConverterRunTest : public DialogTest {
     QCOMPARE(Control<QLabel>(*dialog, kIdConvertingPath)->text(), QString());
     QCOMPARE(Enabled(*dialog, {kIdSelectAll, kIdBrowseDest, kIdAdjust, kIdConvert}),
              (QList<bool>{true, true, true, true}));
+    for (int id : {kIdSelectInvert, kIdBrowseSource, kIdSourceDir, kIdDestDir})
+      QVERIFY(Control(*dialog, id)->isVisible() && Control(*dialog, id)->isEnabled());
     QVERIFY(!QApplication::overrideCursor());
     QCOMPARE(dialog->height(), dialog->FullHeight());
     QTRY_COMPARE(dialog->height(), collapsed);

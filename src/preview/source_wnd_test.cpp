@@ -148,6 +148,8 @@ class SourceWndTest : public QObject {
          {{300, 200}, {100, 50}}, {100, 50, 300, 200, 200, 150, 60, 45, 1}},
         {"drag left past the edge: left stops at 0, width kept", 0, 1, 0, 0, true,
          {{100, 100}, {20, 100}, {20, 100}}, {0, 88, 192, 152, 192, 64, 0, 88, 1}},
+        {"drag up past the edge: top stops at 0, height kept", 0, 1, 0, 0, true,
+         {{100, 100}, {100, 0}, {100, 0}}, {64, 0, 256, 64, 192, 64, 64, 0, 1}},
         {"drag at zoom 4.0", 2, 0, 0, 0, true,
          {{200, 200}, {220, 210}, {240, 220}}, {84, 98, 276, 162, 192, 64, 84, 98, 1}},
         {"click inside in Percent mode: pixels once", 0, 0, 0, 50, true,
