@@ -17,11 +17,11 @@
 #include <climits>
 #include <utility>
 
+#include "adjust_dialog/adjust_dlg.h"
 #include "app/about_dlg.h"
 #include "app/app_icons.h"
 #include "app/overwrite_dlg.h"
 #include "convert/conversion_batch.h"
-#include "convert/sign_folder.h"
 #include "convert/source_media.h"
 #include "convert/wait_cursor.h"
 #include "gui/dialog_builder.h"
@@ -29,6 +29,7 @@
 #include "gui/prompts.h"
 #include "gui/up_down.h"
 #include "platform/registry/cq9_registry.h"
+#include "preview/q9_preview_wnd.h"
 
 namespace q9::app {
 namespace {
@@ -43,7 +44,6 @@ constexpr const char* kMustHaveSignFolder =
     "Must have a valid sign folder.  Would you like to select one now?";
 constexpr const char* kCreateDestination = "Destination directory\n%s\ndoes not exist. Create?";
 constexpr const char* kConfirmConvert = "Convert %d files?";
-constexpr const char* kSelectFileToPreview = "Please select a file to preview";
 constexpr const char* kNotAPositiveInteger = "Please enter a positive integer.";
 constexpr const char* kAboutItem = "&About Q9100 Converter...";
 constexpr const char* kLibraryPickerTitle = "Select Q9100 Library";
@@ -114,8 +114,11 @@ CConverterDlg::CConverterDlg(gui::Prompts& prompts, const QString& sourceDirecto
 }
 
 CConverterDlg::~CConverterDlg() {
-  CloseCompanions();
+  // The preview reports its end to this dialog, which must still be whole;
+  // the Adjust dialog goes without saving or reporting anything.
+  delete m_preview;
   m_source.reset();
+  delete m_adjust;
 }
 
 void CConverterDlg::BuildControls() {
@@ -123,6 +126,8 @@ void CConverterDlg::BuildControls() {
   m_sourceEdit = FindControl<QLineEdit>(*this, kIdSourceDir);
   m_destEdit = FindControl<QLineEdit>(*this, kIdDestDir);
   m_frameEdit = FindControl<QLineEdit>(*this, kIdFrameEdit);
+  m_frameSpin = FindControl<gui::UpDown>(*this, kIdFrameSpin);
+  m_frameLabel = FindControl<QLabel>(*this, kIdFrameLabel);
   m_listControl = FindControl<QTreeWidget>(*this, kIdFileList);
   m_convertButton = FindControl<QPushButton>(*this, kIdConvert);
   m_previewButton = FindControl<QPushButton>(*this, kIdPreview);
@@ -164,11 +169,18 @@ void CConverterDlg::ConnectCommands() {
       {kIdSelectNone, &CConverterDlg::OnSelectNone},
       {kIdSelectInvert, &CConverterDlg::OnSelectInvert},
       {kIdPreview, &CConverterDlg::PreviewFirstSelected},
+      {kIdAdjust, &CConverterDlg::OnAdjust},
+      {kIdZoomIn, &CConverterDlg::OnZoomIn},
+      {kIdZoomOut, &CConverterDlg::OnZoomOut},
       {kIdCancelRun, &CConverterDlg::OnCancelRun},
       {kIdClose, &CConverterDlg::OnClose},
   };
   for (const auto& [id, command] : commands)
     connect(FindControl<QPushButton>(*this, id), &QPushButton::clicked, this, command);
+  // The frame number changes by typing or by the spin; the dialog's own
+  // writes into the field are no change of the user's.
+  connect(m_frameEdit, &QLineEdit::textEdited, this, &CConverterDlg::OnFrameChanged);
+  connect(m_frameSpin, &gui::UpDown::Scrolled, this, &CConverterDlg::OnFrameChanged);
 
   // A click in the list and leaving the source field bring the buttons up
   // to date; keys that move the marks do not.
@@ -288,7 +300,8 @@ void CConverterDlg::OnBrowseDestination() {
   // was cancelled.
   m_listControl->setFocus();
   if (m_source) m_source->RestoreDefaults();
-  RefreshCompanions();
+  if (PreviewWindow()) PreviewFirstSelected();
+  if (AdjustDialog()) OnAdjust();
   PutControls();
 }
 
@@ -329,51 +342,6 @@ QString CConverterDlg::GetFirstSelectedPaths() const {
   return names.isEmpty() ? QString() : m_sourceDir + u'/' + names.first();
 }
 
-void CConverterDlg::UpdateSelectionState() {
-  if (m_isConverting) return;
-  const bool anyMarked = m_list->MarkedCount() > 0;
-  EnableRunButtons(anyMarked);
-  if (!anyMarked) return;
-  // Old sequences have nothing to adjust.
-  const bool oldSequence =
-      convert::SourceMedia::KindOfPath(GetFirstSelectedPaths().toStdString()) ==
-      convert::SourceKind::OldSequence;
-  if (oldSequence) m_adjustButton->setEnabled(false);
-  FollowFirstMarked(oldSequence);
-}
-
-void CConverterDlg::PreviewFirstSelected() {
-  m_frameNumber = 1;
-  const QString path = GetFirstSelectedPaths();
-  if (path.isEmpty()) {
-    Ask(QString::fromLatin1(kSelectFileToPreview), QStringLiteral("Select File"),
-        MessageButtons::Ok, MessageIcon::Exclamation);
-    return;
-  }
-  OpenPreview(path);
-  PutControls();
-}
-
-bool CConverterDlg::ReadDestinationSign(platform::SignGeometry& sign) {
-  if (convert::ParseSignFolder(m_destDir.toStdString(), sign)) return true;
-  CloseCompanions();
-  Ask(QString::fromLatin1(convert::kNoSignFolder), QStringLiteral("Error"), MessageButtons::Ok,
-      MessageIcon::Exclamation);
-  return false;
-}
-
-bool CConverterDlg::OpenPreview(const QString& path) {
-  convert::WaitCursor wait;
-  platform::SignGeometry sign;
-  if (!ReadDestinationSign(sign)) return false;
-  if (!m_source) m_source = std::make_unique<convert::SourceMedia>(this);
-  m_source->Open(path.toStdString(), sign.rows, sign.columns, sign.colorType);
-  // The adjustments are applied anew to the frame just opened.
-  m_source->AdjustChanged = 1;
-  ShowSourceInPreview();
-  return true;
-}
-
 // ---- The run ----------------------------------------------------------------------
 
 int CConverterDlg::SetStillImagesOptions(bool on, const char* name) {
@@ -407,7 +375,7 @@ void CConverterDlg::OnConvert() {
   convert::WaitCursor wait;
   // The run counts the files' progress units as it starts.
   const QStringList names = m_list->MarkedNames();
-  PreviewFirstSelected();
+  if (!PreviewWindow()) PreviewFirstSelected();
   const QString confirm = QString::asprintf(kConfirmConvert, int(names.size()));
   if (Ask(confirm, kAppTitle, MessageButtons::OkCancel, MessageIcon::Question) != MessageAnswer::Ok)
     return;
@@ -542,20 +510,5 @@ bool CConverterDlg::eventFilter(QObject* watched, QEvent* event) {
   }
   return QDialog::eventFilter(watched, event);
 }
-
-// ---- The preview window and the Adjust dialog ---------------------------------------
-// The dialog opens neither of them yet, so none is ever open in these.
-
-void CConverterDlg::CloseCompanions() {}
-
-void CConverterDlg::FollowFirstMarked(bool) {}
-
-void CConverterDlg::RefreshCompanions() {}
-
-void CConverterDlg::PrepareCompanionsForRun() {}
-
-void CConverterDlg::ShowSourceInPreview() {}
-
-void CConverterDlg::RefreshPreview() {}
 
 }  // namespace q9::app

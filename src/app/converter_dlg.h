@@ -6,18 +6,27 @@
 // message box reach the user through it, and each progress call lets
 // pending events through, so that Cancel, the list and window moves work
 // while a file converts.
+//
+// It keeps its companions in step with the first marked file: the source
+// object, the preview window and the modeless Adjust dialog, with the frame
+// number, its spin and the two zoom buttons (converter_dlg_preview.cpp).
+// Both windows delete themselves when they are closed; a closed one whose
+// deletion is still pending counts as gone.
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "adjust_dialog/adjust_owner.h"
 #include "app/converter_dlg_template.h"
 #include "app/source_file_list.h"
 #include "convert/conversion_host.h"
 #include "platform/signlib/sign_types.h"
+#include "preview/preview_owner.h"
 
 class QLabel;
 class QLineEdit;
@@ -31,6 +40,13 @@ class SourceMedia;
 }
 namespace q9::gui {
 class Prompts;
+class UpDown;
+}  // namespace q9::gui
+namespace q9::preview {
+class CQ9PreviewWnd;
+}
+namespace q9::adjust_dialog {
+class CAdjustDlg;
 }
 
 namespace q9::app {
@@ -41,7 +57,10 @@ inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kDestinationValue = "Dest_Server";
 inline constexpr const char* kSourceValue = "Source_Dir";
 
-class CConverterDlg : public QDialog, public convert::ConversionHost {
+class CConverterDlg : public QDialog,
+                      public convert::ConversionHost,
+                      public adjust_dialog::AdjustOwner,
+                      public preview::PreviewOwner {
   Q_OBJECT
 
  public:
@@ -62,11 +81,18 @@ class CConverterDlg : public QDialog, public convert::ConversionHost {
   void OnAbout();
   // Close: takes the fields, then ends the dialog.
   void OnClose();
+  void OnAdjust();
+  // The frame number was typed or stepped by the spin.
+  void OnFrameChanged();
+  void OnZoomIn();
+  void OnZoomOut();
 
   // ---- What the companions and the run use ------------------------------
   // The still-images switch and, when given, the shared sequence's name.
   // Returns 1.
-  int SetStillImagesOptions(bool on, const char* name);
+  int SetStillImagesOptions(bool on, const char* name) override;
+  void OnAdjustDialogClosing() override;
+  void OnPreviewWindowDestroyed() override;
   void ShowControlGroup(ControlGroup group, bool enable, bool show);
   // true: the recorded full height; false: cut off just above the bottom
   // of the line over the progress area.
@@ -74,7 +100,8 @@ class CConverterDlg : public QDialog, public convert::ConversionHost {
   // Source directory + "/" + the name of the topmost marked row; empty
   // when no row is marked.
   QString GetFirstSelectedPaths() const;
-  // The buttons follow the marks (nothing while a run converts).
+  // The buttons and the companions follow the marks (nothing while a run
+  // converts).
   void UpdateSelectionState();
   void PreviewFirstSelected();
   void FillFileList();
@@ -82,6 +109,10 @@ class CConverterDlg : public QDialog, public convert::ConversionHost {
 
   bool IsConverting() const { return m_isConverting; }
   int FullHeight() const { return m_fullHeight; }
+  convert::SourceMedia* Source() const { return m_source.get(); }
+  // The companions while their windows are open; null otherwise.
+  preview::CQ9PreviewWnd* PreviewWindow() const;
+  adjust_dialog::CAdjustDlg* AdjustDialog() const;
 
   // ---- ConversionHost ---------------------------------------------------
   void SetOverallProgressRange(unsigned total) override;
@@ -117,6 +148,8 @@ class CConverterDlg : public QDialog, public convert::ConversionHost {
   // The destination's sign; a destination without one closes the preview
   // and the Adjust dialog and says so.
   bool ReadDestinationSign(platform::SignGeometry& sign);
+  // Opens the file in the source object and shows it in the preview window,
+  // made on first need; false when the destination names no sign.
   bool OpenPreview(const QString& path);
   convert::MessageAnswer Ask(const QString& text, const QString& caption,
                              convert::MessageButtons buttons, convert::MessageIcon icon);
@@ -125,23 +158,22 @@ class CConverterDlg : public QDialog, public convert::ConversionHost {
   void RunBatch(const QStringList& names, const platform::SignGeometry& sign);
   void OnTimer();
 
-  // ---- Where the preview window and the Adjust dialog take part ---------
-  // This dialog opens neither yet; each of these is the one place that
-  // will reach them.
-  // A destination without a sign closes both.
-  void CloseCompanions();
-  // A click in the list: the preview follows the first marked file, and the
-  // Adjust dialog closes for an old sequence or follows it otherwise.
-  void FollowFirstMarked(bool oldSequence);
-  // After the destination Browse: the preview and the Adjust dialog show
-  // the source again.
-  void RefreshCompanions();
-  // A run starts: the Adjust dialog closes, the preview stays and moves off
-  // the progress bars.
-  void PrepareCompanionsForRun();
+  // ---- The companions (converter_dlg_preview.cpp) ------------------------
+  // Closes both windows at once: nothing of the Adjust dialog is kept and it
+  // does not report its closing.
+  void DestroyCompanions();
+  // Where a new preview window opens for a sign of that many bulbs.
+  QRect StartingPreviewRect(const platform::SignGeometry& sign);
   // The opened source in the preview window, with the frame controls and
   // the zoom buttons.
-  void ShowSourceInPreview();
+  void ShowSourceInPreview(const QString& path);
+  void FitCompanionsToZoom();
+  // A run starts: the Adjust dialog closes as by OK, the preview stays and
+  // moves off the progress bars.
+  void PrepareCompanionsForRun();
+  void MovePreviewOffProgressBars();
+  // The screen rectangle of a control, right and bottom edges exclusive.
+  QRect ScreenRectOf(int id) const;
 
   gui::Prompts& m_prompts;
 
@@ -160,6 +192,10 @@ class CConverterDlg : public QDialog, public convert::ConversionHost {
   bool m_inListClick = false;  // the list is handling a click the dialog passed on
   int m_fullHeight = 0;
   std::unique_ptr<convert::SourceMedia> m_source;
+  QPointer<preview::CQ9PreviewWnd> m_preview;
+  QPointer<adjust_dialog::CAdjustDlg> m_adjust;
+  // Closing the Adjust dialog closes the preview too, except once for a run.
+  bool m_closePreviewWithAdjust = true;
   QTimer m_collapseTimer;
   QMenu* m_contextMenu = nullptr;
 
@@ -167,6 +203,8 @@ class CConverterDlg : public QDialog, public convert::ConversionHost {
   QLineEdit* m_sourceEdit = nullptr;
   QLineEdit* m_destEdit = nullptr;
   QLineEdit* m_frameEdit = nullptr;
+  gui::UpDown* m_frameSpin = nullptr;
+  QLabel* m_frameLabel = nullptr;
   QTreeWidget* m_listControl = nullptr;
   QPushButton* m_convertButton = nullptr;
   QPushButton* m_previewButton = nullptr;

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <filesystem>
-#include <memory>
 
 #include "app/overwrite_dlg.h"
 #include "app/testing/app_test_support.h"
@@ -16,8 +15,6 @@
 #include "convert/testing/recording_host.h"
 #include "gui/dialog_units.h"
 #include "gui/event_pump.h"
-#include "gui/testing/scripted_prompts.h"
-#include "platform/video/test_media.h"
 
 using namespace q9::app;
 using namespace q9::app::test;
@@ -28,28 +25,20 @@ namespace {
 const std::vector<uint8_t> kOld = {'o', 'l', 'd'};
 }
 
-class ConverterRunTest : public QObject {
+class ConverterRunTest : public DialogTest {
   Q_OBJECT
 
-  std::unique_ptr<TempSettings> m_settings;
-  std::unique_ptr<q9::platform::test::TempDir> m_in, m_out;
-  q9::gui::ScriptedPrompts m_prompts;
-
-  std::string In(const std::string& name) const { return m_in->File(name); }
+  // A file in the sign's library folder (made), or in that of ref/.
   std::string Out(const std::string& name, const char* root = "") const {
-    return m_out->File(root + std::string("8x16.RGB16MB.SIGN/Default.LIB/") + name);
+    return (Library((root + std::string("8x16.RGB16MB.SIGN")).c_str()) + "/").toStdString() + name;
   }
   std::unique_ptr<CConverterDlg> Open() {
-    m_settings->Store(QString::fromStdString(Out("")).chopped(1),
-                      QString::fromStdString(m_in->Path()));
-    auto dialog = std::make_unique<CConverterDlg>(m_prompts);
-    dialog->show();
-    return dialog;
+    m_prompts.answers = {MessageAnswer::Ok};  // "Convert %d files?"
+    return DialogTest::Open(Library("8x16.RGB16MB.SIGN"));
   }
   // The same names converted by the engine alone, as the run without a
   // window does, into ref/.
   void ConvertForReference(const std::vector<std::string>& names, const char* stillsInto) {
-    std::filesystem::create_directories(Out("", "ref/"));
     q9::convert::RecordingHost host;
     q9::convert::SourceMedia media(&host);
     q9::convert::ConversionBatch batch(media, host);
@@ -68,11 +57,6 @@ class ConverterRunTest : public QObject {
     names.sort();
     return names;
   }
-  static QList<bool> Enabled(const CConverterDlg& dialog, std::initializer_list<int> ids) {
-    QList<bool> states;
-    for (int id : ids) states << Control(dialog, id)->isEnabled();
-    return states;
-  }
   static int Collapsed(const CConverterDlg& dialog) {
     return Control(dialog, kIdProgressRule)->geometry().bottom() - 1;
   }
@@ -83,19 +67,6 @@ class ConverterRunTest : public QObject {
   }
 
  private slots:
-  void initTestCase() { q9::gui::InstallWaitCursor(); }
-  void init() {
-    m_settings = std::make_unique<TempSettings>();
-    m_in = std::make_unique<q9::platform::test::TempDir>();
-    m_out = std::make_unique<q9::platform::test::TempDir>();
-    std::filesystem::create_directories(Out(""));
-    m_prompts = {};
-    m_prompts.answers = {MessageAnswer::Ok};  // "Convert %d files?"
-  }
-  void cleanup() {
-    QVERIFY2(m_prompts.unanswered.isEmpty(), qPrintable(m_prompts.unanswered.join(';')));
-  }
-
   // A video, two stills into one shared sequence and an old sequence. The
   // dialog grows for the run, shows the wait cursor, takes input only in the
   // list, Cancel and Close while a file converts, and collapses after it.
@@ -131,6 +102,8 @@ class ConverterRunTest : public QObject {
     QCOMPARE(Control<QLabel>(*dialog, kIdConvertingPath)->text(), QString());
     QCOMPARE(Enabled(*dialog, {kIdSelectAll, kIdBrowseDest, kIdAdjust, kIdConvert}),
              (QList<bool>{true, true, true, true}));
+    for (int id : {kIdSelectInvert, kIdBrowseSource, kIdSourceDir, kIdDestDir})
+      QVERIFY(Control(*dialog, id)->isVisible() && Control(*dialog, id)->isEnabled());
     QVERIFY(!QApplication::overrideCursor());
     QCOMPARE(dialog->height(), dialog->FullHeight());
     QTRY_COMPARE(dialog->height(), collapsed);

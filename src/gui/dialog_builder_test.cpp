@@ -2,7 +2,6 @@
 // dialog's user meets them: where controls sit, which start hidden or
 // disabled, what Tab and the mnemonics reach, what an edit accepts.
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -38,143 +37,81 @@ constexpr ControlRow kTemplate[] = {
 class DialogBuilderTest : public QObject {
   Q_OBJECT
 
+  QDialog m_dialog;
+
  private slots:
-  void mulDivRounds_data() {
-    QTest::addColumn<int>("a");
-    QTest::addColumn<int>("b");
-    QTest::addColumn<int>("c");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("exact") << 8 << 6 << 4 << 12;
-    QTest::newRow("half up") << 237 << 6 << 4 << 356;  // 355.5
-    QTest::newRow("below half") << 7 << 5 << 4 << 9;   // 8.75 -> 9
-    QTest::newRow("above half") << 9 << 5 << 4 << 11;  // 11.25 -> 11
-    QTest::newRow("negative half") << -237 << 6 << 4 << -356;
-  }
-  void mulDivRounds() {
-    QFETCH(int, a);
-    QFETCH(int, b);
-    QFETCH(int, c);
-    QFETCH(int, expected);
-    QCOMPARE(DialogUnits::MulDiv(a, b, c), expected);
+  void initTestCase() {
+    DialogBuilder::Build(m_dialog, kTemplate, 200, 100);
+    m_dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&m_dialog));
   }
 
-  void unitsFollowTheFont() {
-    const DialogUnits units(7, 15);
-    QCOMPARE(units.ToPixels(237, 14, 49, 13), QRect(415, 26, 86, 24));
-    // A larger font makes a larger dialog.
-    QFont small;
-    small.setPixelSize(10);
-    QFont large = small;
-    large.setPixelSize(20);
-    QVERIFY(DialogUnits(large).ToPixelsX(100) > DialogUnits(small).ToPixelsX(100));
-    QVERIFY(DialogUnits(large).ToPixelsY(100) > DialogUnits(small).ToPixelsY(100));
+  // Rounded to the nearest pixel: 237 x 7 / 4 = 414.75, 14 x 15 / 8 = 26.25,
+  // halves away from zero.
+  void unitsRoundToThePixel() {
+    QCOMPARE(DialogUnits(7, 15).ToPixels(237, 14, 49, 13), QRect(415, 26, 86, 24));
+    QCOMPARE(DialogUnits::MulDiv(-237, 6, 4), -356);
   }
 
-  void controlsSitWhereTheTemplateSays() {
-    QDialog dialog;
-    DialogBuilder::Build(dialog, kTemplate, 200, 100);
-    const DialogUnits units(dialog.font());
-    QCOMPARE(dialog.size(), units.ToPixels(0, 0, 200, 100).size());
-    for (const ControlRow& row : kTemplate) {
-      if (row.id == kNoId || row.kind == ControlKind::DropDownList) continue;
-      QWidget* control = FindControl(dialog, row.id);
-      QVERIFY2(control, qPrintable(QString::number(row.id)));
-      QCOMPARE(control->geometry(), units.ToPixels(row.x, row.y, row.width, row.height));
-    }
-    // A closed drop-down list is one line high, wherever its list reaches.
-    auto* combo = FindControl<QComboBox>(dialog, 106);
+  // Positions from the table (a closed drop-down list one line high), the
+  // states it gives, names from labels or the control's own text, a label's
+  // mnemonic reaching the control after it, and Tab in the table's order
+  // past the arrows and disabled controls.
+  void builtFromTheTable() {
+    const DialogUnits units(m_dialog.font());
+    QCOMPARE(m_dialog.size(), units.ToPixels(0, 0, 200, 100).size());
+    for (const ControlRow& row : kTemplate)
+      if (row.id != kNoId && row.kind != ControlKind::DropDownList)
+        QCOMPARE(FindControl(m_dialog, row.id)->geometry(),
+                 units.ToPixels(row.x, row.y, row.width, row.height));
+    auto* combo = FindControl<QComboBox>(m_dialog, 106);
     QCOMPARE(combo->height(), combo->sizeHint().height());
-  }
-
-  void statesNamesAndBuddies() {
-    QDialog dialog;
-    DialogBuilder::Build(dialog, kTemplate, 200, 100);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY(!FindControl(dialog, 105)->isEnabled());
-    QVERIFY(!FindControl(dialog, 107)->isVisible());
-    QVERIFY(FindControl(dialog, 1)->isVisible());
-    QVERIFY(FindControl<QPushButton>(dialog, 1)->isDefault());
-    // Edits are named after their labels, buttons after their own text.
-    QCOMPARE(FindControl(dialog, 101)->accessibleName(), QStringLiteral("Name:"));
-    QCOMPARE(FindControl(dialog, 102)->accessibleName(), QStringLiteral("Count:"));
-    QCOMPARE(FindControl(dialog, 105)->accessibleName(), QStringLiteral("Keep"));
-    // A label's mnemonic reaches the control after it.
-    QList<QLabel*> labels;
-    for (QLabel* label : dialog.findChildren<QLabel*>())
-      if (label->text() == QStringLiteral("&Count:")) labels << label;
-    QCOMPARE(labels.size(), 1);
-    QCOMPARE(labels[0]->buddy(), FindControl(dialog, 102));
-    QCOMPARE(DialogBuilder::WithoutMnemonic(QStringLiteral("Save && &Quit")),
-             QStringLiteral("Save & Quit"));
-  }
-
-  void tabFollowsTheTable() {
-    QDialog dialog;
-    DialogBuilder::Build(dialog, kTemplate, 200, 100);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    dialog.activateWindow();
-    FindControl(dialog, 101)->setFocus();
-    // 101 -> 102 -> 104 (the arrows take no focus; 105 is disabled) -> 106.
-    const int expected[] = {102, 104, 106, 1};
-    for (int id : expected) {
+    QVERIFY(!FindControl(m_dialog, 105)->isEnabled() && !FindControl(m_dialog, 107)->isVisible());
+    QVERIFY(FindControl<QPushButton>(m_dialog, 1)->isDefault());
+    QCOMPARE(FindControl(m_dialog, 102)->accessibleName(), QStringLiteral("Count:"));
+    QCOMPARE(FindControl(m_dialog, 105)->accessibleName(), QStringLiteral("Keep"));
+    QCOMPARE(DialogBuilder::WithoutMnemonic("Save && &Quit"), QStringLiteral("Save & Quit"));
+    QTest::keyClick(&m_dialog, Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), FindControl(m_dialog, 102));
+    FindControl(m_dialog, 101)->setFocus();
+    for (int id : {102, 104, 106, 1}) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      QCOMPARE(QApplication::focusWidget(), FindControl(dialog, id));
+      QCOMPARE(QApplication::focusWidget(), FindControl(m_dialog, id));
     }
   }
 
-  void numberEditsTakeDigitsOnly_data() {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("digits") << 102 << "42"
-                            << "42";
-    QTest::newRow("letters dropped") << 102 << "4a2"
-                                     << "42";
-    QTest::newRow("no minus") << 102 << "-7"
-                              << "7";
-    QTest::newRow("signed minus") << 104 << "-7"
-                                  << "-7";
-    QTest::newRow("minus only first") << 104 << "7-"
-                                      << "7";
-  }
+  // Digits only; a minus only first, and only where the value is signed.
   void numberEditsTakeDigitsOnly() {
-    QFETCH(int, id);
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
-    QDialog dialog;
-    DialogBuilder::Build(dialog, kTemplate, 200, 100);
-    auto* edit = FindControl<QLineEdit>(dialog, id);
-    QTest::keyClicks(edit, typed);
-    QCOMPARE(edit->text(), shown);
+    const std::tuple<int, QString, QString> typed[] = {
+        {102, "4a2", "42"}, {102, "-7", "7"}, {104, "-7", "-7"}, {104, "7-", "7"}};
+    for (const auto& [id, keys, shown] : typed) {
+      auto* edit = FindControl<QLineEdit>(m_dialog, id);
+      edit->clear();
+      QTest::keyClicks(edit, keys);
+      QCOMPARE(edit->text(), shown);
+    }
   }
 
+  // Arrows and Up/Down keys step the buddy within the range; a typed number
+  // is where the next step starts; high-to-low turns the arrows round.
   void upDownStepsItsBuddy() {
-    QDialog dialog;
-    DialogBuilder::Build(dialog, kTemplate, 200, 100);
-    auto* spin = FindControl<UpDown>(dialog, 103);
-    auto* edit = FindControl<QLineEdit>(dialog, 102);
+    auto* spin = FindControl<UpDown>(m_dialog, 103);
+    auto* edit = FindControl<QLineEdit>(m_dialog, 102);
     QCOMPARE(spin->Buddy(), edit);
     QSignalSpy scrolled(spin, &UpDown::Scrolled);
     spin->SetRange(1, 5);
     edit->setText(QStringLiteral("3"));
-    auto* up = spin->findChildren<QToolButton*>().at(0);
-    auto* down = spin->findChildren<QToolButton*>().at(1);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QTest::mouseClick(up, Qt::LeftButton);
+    const QList<QToolButton*> arrows = spin->findChildren<QToolButton*>();
+    QTest::mouseClick(arrows.at(0), Qt::LeftButton);
     QCOMPARE(edit->text(), QStringLiteral("4"));
     QTest::keyClick(edit, Qt::Key_Up);
-    QTest::keyClick(edit, Qt::Key_Up);  // stops at the top of the range
+    QTest::keyClick(edit, Qt::Key_Up);
     QCOMPARE(edit->text(), QStringLiteral("5"));
-    // A typed number is where the next step starts, clamped to the range.
     edit->setText(QStringLiteral("99"));
-    QTest::mouseClick(down, Qt::LeftButton);
+    QTest::mouseClick(arrows.at(1), Qt::LeftButton);
     QCOMPARE(edit->text(), QStringLiteral("4"));
     QCOMPARE(scrolled.count(), 4);
     QCOMPARE(scrolled.last().at(0).toInt(), 4);
-    // High-to-low turns the arrows round.
     spin->SetRange(10, 1);
     edit->setText(QStringLiteral("5"));
     QTest::keyClick(edit, Qt::Key_Up);

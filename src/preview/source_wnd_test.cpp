@@ -1,5 +1,5 @@
-// The source window as the user meets it: its size at each zoom, the frame
-// under an outline that shows on any picture, and the capture rectangle
+// The source window as the user meets it: the frame under an outline that
+// shows on any picture, and the capture rectangle
 // that dragging, drawing and the arrow keys leave in the record, with the
 // messages the owner hears and their order.
 
@@ -108,24 +108,6 @@ class SourceWndTest : public QObject {
     }
   }
 
-  void sizeFollowsTheZoom_data() {
-    QTest::addColumn<int>("zoomSteps");
-    QTest::addColumn<QSize>("client");
-    QTest::newRow("zoom 1.0") << -1 << QSize(160, 120);
-    QTest::newRow("zoom 2.0 after opening") << 0 << QSize(320, 240);
-    QTest::newRow("zoom 4.0") << 2 << QSize(640, 480);
-  }
-  void sizeFollowsTheZoom() {
-    QFETCH(int, zoomSteps);
-    QFETCH(QSize, client);
-    Window w(m_black);
-    QCOMPARE(w.wnd->windowTitle(), QStringLiteral("Source : black.bmp"));
-    for (int i = 0; i < zoomSteps; ++i) w.media.ZoomIn();
-    if (zoomSteps < 0) w.media.ZoomOut();
-    w.wnd->FitSourceToZoom();
-    QCOMPARE(w.wnd->size(), client);
-  }
-
   // The outline inverts what lies under it: dots on the rectangle's edges
   // and nothing else, on black as on white.
   void outlineShowsOnAnyPicture() {
@@ -168,6 +150,8 @@ class SourceWndTest : public QObject {
          {{300, 200}, {100, 50}}, {100, 50, 300, 200, 200, 150, 60, 45, 1}},
         {"drag left past the edge: left stops at 0, width kept", 0, 1, 0, 0, true,
          {{100, 100}, {20, 100}, {20, 100}}, {0, 88, 192, 152, 192, 64, 0, 88, 1}},
+        {"drag up past the edge: top stops at 0, height kept", 0, 1, 0, 0, true,
+         {{100, 100}, {100, 0}, {100, 0}}, {64, 0, 256, 64, 192, 64, 64, 0, 1}},
         {"drag at zoom 4.0", 2, 0, 0, 0, true,
          {{200, 200}, {220, 210}, {240, 220}}, {84, 98, 276, 162, 192, 64, 84, 98, 1}},
         {"click inside in Percent mode: pixels once", 0, 0, 0, 50, true,

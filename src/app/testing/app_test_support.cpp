@@ -1,14 +1,17 @@
 #include "app/testing/app_test_support.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPushButton>
 #include <QSettings>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
 
+#include "gui/event_pump.h"
 #include "platform/registry/cq9_registry.h"
 #include "platform/signlib/cq8_seq_writer.h"
+#include "platform/signlib/q8_record.h"
 #include "platform/video/test_media.h"
 
 namespace q9::app::test {
@@ -34,6 +37,36 @@ std::string TempSettings::Read(const char* name) const {
   return value;
 }
 
+QString DialogTest::Library(const char* sign) const {
+  const QString library = QString::fromStdString(m_out->File(sign)) + "/Default.LIB";
+  QDir().mkpath(library);
+  return library;
+}
+
+std::unique_ptr<CConverterDlg> DialogTest::Open(const QString& dest, const QString& source) {
+  m_settings->Store(dest, source.isNull() ? SourceDir() : source);
+  auto dialog = std::make_unique<CConverterDlg>(m_prompts);
+  dialog->show();
+  if (!QTest::qWaitForWindowActive(dialog.get())) qWarning("the dialog is not active");
+  return dialog;
+}
+
+void DialogTest::initTestCase() {
+  gui::InstallWaitCursor();
+}
+
+void DialogTest::init() {
+  m_settings = std::make_unique<TempSettings>();
+  m_in = std::make_unique<platform::test::TempDir>();
+  m_out = std::make_unique<platform::test::TempDir>();
+  m_prompts = {};
+  Prepare();
+}
+
+void DialogTest::cleanup() {
+  QVERIFY2(m_prompts.unanswered.isEmpty(), qPrintable(m_prompts.unanswered.join(';')));
+}
+
 bool CopyTestImage(const char* testImage, const std::string& to) {
   std::error_code ec;
   std::filesystem::copy_file(std::string(Q9_TEST_DATA_DIR "/images/") + testImage, to, ec);
@@ -45,16 +78,25 @@ bool MakeVideo(const std::string& path, int frames) {
                                 " -c:v mjpeg -y '" + path + "'");
 }
 
-bool MakeOldSequence(const std::string& path, unsigned frames) {
+bool MakeOldSequence(const std::string& path, unsigned frames, bool includeFirst) {
   platform::CQ8SeqWriter writer;
   bool made = writer.Create(8, 16, platform::Q9_RGB16MB);
-  for (unsigned i = 0; made && i < frames; ++i)
-    made = writer.AddFrame(4, {}, std::vector<uint8_t>(writer.BulbSize(), uint8_t(40 * i + 1)));
+  if (made && includeFirst)
+    made = writer.AddFrame(platform::kQ8FrameInclude, std::vector<uint8_t>(32, 1));
+  for (unsigned n = includeFirst ? 2 : 1; made && n <= frames; ++n)
+    made = writer.AddFrame(platform::kQ8FrameGraphics, {},
+                           std::vector<uint8_t>(writer.BulbSize(), uint8_t(8 * n)));
   return made && writer.Write(path);
 }
 
 void Click(const QWidget& dialog, int id) {
   QTest::mouseClick(Control<QPushButton>(dialog, id), Qt::LeftButton);
+}
+
+QList<bool> Enabled(const QWidget& dialog, std::initializer_list<int> ids) {
+  QList<bool> states;
+  for (int id : ids) states << Control(dialog, id)->isEnabled();
+  return states;
 }
 
 QStringList ListColumn(const CConverterDlg& dialog, int column) {

@@ -30,15 +30,15 @@ wait_for() {
   done
 }
 
-# A display of our own (Xvfb tells its number when it is ready), a config
-# folder of our own, Qt on X.
+# A display of our own (Xvfb tells its number when it is ready; its screen
+# $XVFB_SCREEN, 1024x768x24 unless set), a config folder of our own, Qt on X.
 start_display() {
   command -v Xvfb >/dev/null || fail "Xvfb is not installed"
   command -v xdotool >/dev/null || fail "xdotool is not installed"
   mkdir -p "$work/config" "$work/runtime"
   rm -f "$work/display"
   chmod 700 "$work/runtime"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   export DISPLAY=":$(cat "$work/display")"

@@ -37,32 +37,33 @@ int ScriptedPrompts::RunModal(QDialog& dialog) {
   return dialog.result();
 }
 
+namespace {
+
+// The next scripted answer, or nothing (and a note) when none is left.
+// Swapped out rather than copied: GCC's -O2 flow analysis takes a copied
+// optional<QString> for uninitialised.
+std::optional<QString> Next(std::deque<std::optional<QString>>& answers, QStringList& unanswered,
+                            const QString& asked) {
+  std::optional<QString> answer;
+  if (answers.empty()) {
+    unanswered << asked;
+    return answer;
+  }
+  answer.swap(answers.front());
+  answers.pop_front();
+  return answer;
+}
+
+}  // namespace
+
 std::optional<QString> ScriptedPrompts::OpenFile(QWidget*, const OpenFileRequest& request) {
   fileRequests.push_back(request);
-  if (files.empty()) {
-    unanswered << QStringLiteral("open file: ") + request.title;
-    return std::nullopt;
-  }
-  // Swapped out rather than copied: GCC's -O2 flow analysis takes a copied
-  // optional<QString> for uninitialised.
-  std::optional<QString> answer;
-  answer.swap(files.front());
-  files.pop_front();
-  return answer;
+  return Next(files, unanswered, QStringLiteral("open file: ") + request.title);
 }
 
 std::optional<QString> ScriptedPrompts::PickFolder(QWidget*, const QString& title, const QString&) {
   folderTitles.push_back(title);
-  if (folders.empty()) {
-    unanswered << QStringLiteral("folder: ") + title;
-    return std::nullopt;
-  }
-  // Swapped out rather than copied: GCC's -O2 flow analysis takes a copied
-  // optional<QString> for uninitialised.
-  std::optional<QString> answer;
-  answer.swap(folders.front());
-  folders.pop_front();
-  return answer;
+  return Next(folders, unanswered, QStringLiteral("folder: ") + title);
 }
 
 QStringList ScriptedPrompts::MessageTexts() const {
