@@ -38,7 +38,7 @@ std::string TempSettings::Read(const char* name) const {
 }
 
 QString DialogTest::Library(const char* sign) const {
-  const QString library = QString::fromStdString(m_out->File(sign)) + "/Default.LIB";
+  QString library = QString::fromStdString(m_out->File(sign)) + "/Default.LIB";
   QDir().mkpath(library);
   return library;
 }
