@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
@@ -87,9 +88,13 @@ void CSourceWnd::paintEvent(QPaintEvent* event) {
     painter.fillRect(rect(), palette().window());
     return;
   }
+  const QRect exposed = event->rect() & rect();
+  if (StretchInPlace(painter, exposed)) {
+    DrawCaptureRect(painter);
+    return;
+  }
   // Band by band: a band is stretched while it is in the cache and copied
   // to the window from there. A frame at zoom 4.0 fills millions of pixels.
-  const QRect exposed = event->rect() & rect();
   for (int top = exposed.top(); top <= exposed.bottom(); top += kBandRows) {
     const QRect band(exposed.left(), top, exposed.width(),
                      std::min(kBandRows, exposed.bottom() + 1 - top));
@@ -97,6 +102,30 @@ void CSourceWnd::paintEvent(QPaintEvent* event) {
     painter.drawImage(band.topLeft(), m_band);
   }
   DrawCaptureRect(painter);
+}
+
+bool CSourceWnd::StretchInPlace(QPainter& painter, const QRect& exposed) const {
+  // A window's raster backing store is an image of opaque 32-bit pixels:
+  // the frame is stretched straight into it, which saves copying every
+  // pixel once more (millions of them at zoom 4.0) on each refresh.
+  QPaintEngine* engine = painter.paintEngine();
+  if (engine == nullptr || engine->type() != QPaintEngine::Raster) return false;
+  QPaintDevice* device = engine->paintDevice();
+  if (device == nullptr || device->devType() != QInternal::Image) return false;
+  auto* image = static_cast<QImage*>(device);
+  const QImage::Format format = image->format();
+  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+      format != QImage::Format_ARGB32_Premultiplied)
+    return false;
+  const QTransform& toDevice = painter.deviceTransform();
+  if (image->devicePixelRatio() != 1.0 || toDevice.type() > QTransform::TxTranslate) return false;
+  const QPoint offset(int(toDevice.dx()), int(toDevice.dy()));
+  if (!image->rect().contains(rect().translated(offset))) return false;
+  const QPoint corner = exposed.topLeft() + offset;
+  StretchBitmap(m_media->WorkingBitmap(), size(), exposed,
+                image->scanLine(corner.y()) + size_t(corner.x()) * sizeof(uint32_t),
+                size_t(image->bytesPerLine()));
+  return true;
 }
 
 void CSourceWnd::DrawCaptureRect(QPainter& painter) const {

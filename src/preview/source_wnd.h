@@ -63,6 +63,9 @@ class CSourceWnd : public QWidget {
   QPoint FramePoint(const QPointF& client) const;
   QPoint ClipToFrame(QPoint point) const;
   void SizeToFrame();
+  // Stretches the exposed part of the frame straight into the image the
+  // painter draws on, where it is one; false where it is not.
+  bool StretchInPlace(QPainter& painter, const QRect& exposed) const;
   void DrawCaptureRect(QPainter& painter) const;
   // The moving drag's step to point: left and top follow, not below 0.
   void MoveCaptureTo(QPoint point);

@@ -3,6 +3,7 @@
 // that dragging, drawing and the arrow keys leave in the record, with the
 // messages the owner hears and their order.
 
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -105,6 +106,32 @@ class SourceWndTest : public QObject {
       const int level = grey;
       QVERIFY(preview::testing::WritePicture(
           path, QSize(320, 240), [level](int, int) { return qRgb(level, level, level); }));
+    }
+  }
+
+  // What reaches the screen (the window's own store, into which the frame is
+  // stretched in place) is what the window draws anywhere else, at each
+  // zoom, also after a repaint of a part of it.
+  void screenShowsTheStretchedFrame() {
+    const QString path = m_dir.filePath(QStringLiteral("pattern.bmp"));
+    QVERIFY(preview::testing::WritePicture(
+        path, QSize(97, 61), [](int x, int y) { return qRgb(x * 2, y * 4, (x * y) & 255); }));
+    for (const int steps : {-1, 0, 1, 2}) {
+      Window w(path, steps);
+      const auto screen = [&w] {
+        return w.wnd->screen()
+            ->grabWindow(w.wnd->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+      };
+      const QImage drawn = w.Grab();
+      QCOMPARE(drawn.size(), w.wnd->size());
+      QTRY_COMPARE(screen(), drawn);
+      // A new outline over a part: that part shows it.
+      const QRect part(3, 5, 40, 29);
+      w.media.CaptureRect = {5, 7, 30, 20};
+      w.wnd->repaint(part);
+      QTRY_COMPARE(screen().copy(part), w.Grab().copy(part));
     }
   }
 

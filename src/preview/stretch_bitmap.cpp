@@ -1,5 +1,6 @@
 #include "preview/stretch_bitmap.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -52,9 +53,17 @@ void StretchBitmap(const Bitmap& bitmap, QSize screen, const QRect& area, QImage
   if (out.size() != area.size() || out.format() != QImage::Format_RGB32)
     out = QImage(area.size(), QImage::Format_RGB32);
   if (out.isNull()) return;
+  StretchBitmap(bitmap, screen, area, out.bits(), size_t(out.bytesPerLine()));
+}
+
+void StretchBitmap(const Bitmap& bitmap, QSize screen, const QRect& area, uchar* first,
+                   size_t bytesPerLine) {
+  const auto lineAt = [&](int y) {
+    return reinterpret_cast<uint32_t*>(first + size_t(y) * bytesPerLine);
+  };
   const int width = bitmap.Width(), height = bitmap.Height();
   if (!bitmap.HasData() || width <= 0 || height <= 0) {
-    out.fill(Qt::black);
+    for (int y = 0; y < area.height(); ++y) std::fill_n(lineAt(y), area.width(), kOpaque);
     return;
   }
   const int outWidth = area.width();
@@ -73,10 +82,10 @@ void StretchBitmap(const Bitmap& bitmap, QSize screen, const QRect& area, QImage
   std::vector<uint32_t> row(repeat > 0 ? 0 : static_cast<size_t>(width));
   int previous = -1;
   for (int y = 0; y < area.height(); ++y) {
-    auto* line = reinterpret_cast<uint32_t*>(out.scanLine(y));
+    uint32_t* line = lineAt(y);
     const int pictureY = PictureIndexAt(area.top() + y, height, screen.height());
     if (pictureY == previous) {
-      std::memcpy(line, out.constScanLine(y - 1), rowBytes);
+      std::memcpy(line, lineAt(y - 1), rowBytes);
       continue;
     }
     previous = pictureY;

@@ -21,6 +21,12 @@ namespace q9::preview {
 // in the processor's cache. An empty bitmap gives black.
 void StretchBitmap(const platform::Bitmap& bitmap, QSize screen, const QRect& area, QImage& out);
 
+// The same into 32-bit 0xffRRGGBB pixels that are already there: the area's
+// rows, the first at `first`, bytesPerLine apart (an image the painter draws
+// into, for one).
+void StretchBitmap(const platform::Bitmap& bitmap, QSize screen, const QRect& area, uchar* first,
+                   size_t bytesPerLine);
+
 // The picture index under the centre of screen pixel `index` when
 // pictureSize pixels are stretched over screenSize.
 int PictureIndexAt(int index, int pictureSize, int screenSize);
