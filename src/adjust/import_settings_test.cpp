@@ -30,6 +30,24 @@ void ExpectSameFields(const ImportSettings& actual, const ImportSettings& expect
   EXPECT_TRUE(actual == expected);
 }
 
+// A fresh record is what a user who never touched a setting converts with:
+// neutral sliders, no commands, the capture kept inside the frame with its
+// aspect, in pixels.
+TEST(ImportSettingsFresh, HoldsTheDefaults) {
+  const struct {
+    const char* name;
+    const char* value;
+  } defaults[] = {
+      {"Red", "64"},          {"White", "64"},        {"Brightness", "64"},
+      {"Saturation", "64"},   {"ColorResBits", "0"},  {"Gamma", "0"},
+      {"CommandMask", "0x0"}, {"DropImage", "0"},     {"ConstrainRect", "1"},
+      {"KeepAspect", "1"},    {"AutoCenter", "0"},    {"SizeMode", "1"},
+      {"AddTxdFlag", "0"},    {"SaveAudioFlag", "0"}, {"CaptureInitialized", "0"},
+  };
+  const ImportSettings fresh;
+  for (const auto& d : defaults) EXPECT_EQ(GetField(fresh, d.name), d.value) << d.name;
+}
+
 TEST(ImportSettingsDefaultCapture, CentresASignSizedWindowAndTouchesNothingElse) {
   const struct {
     int frameWidth, frameHeight, constrain, xPos, yPos;

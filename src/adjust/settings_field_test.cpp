@@ -63,6 +63,54 @@ TEST(SettingsFieldSet, AcceptsOrRefusesWithAClearMessage) {
   }
 }
 
+// Every ranged number a user can set, with the bounds the dialogs and the
+// settings sets use: both ends accepted, one beyond each refused.
+TEST(SettingsFieldSet, EveryRangeAcceptsItsEndsAndNothingBeyond) {
+  const struct {
+    std::string name;
+    int64_t min, max;
+  } ranges[] = {
+      {"Red", 0, 128},
+      {"White", 0, 128},
+      {"Saturation", 0, 128},
+      {"ColorResBits", 0, 32},
+      {"ConstrainRect", 0, 1},
+      {"SizeMode", 0, 1},
+      {"CommandParams[2].Value", 90, 90},
+      {"CommandParams[3].Value", 180, 180},
+      {"CommandParams[4].Value", 270, 270},
+      {"CommandParams[5].Value", -360, 360},
+      {"CommandParams[10].Value", 2, 64},
+      {"CommandParams[11].Value", 2, 64},
+      {"CommandParams[12].Value", 3, 11},
+      {"CommandParams[13].Value", 3, 11},
+      {"CommandParams[14].Value", -1000, 1000},
+      {"CommandParams[15].Value", -1000, 1000},
+      {"CommandParams[15].Choice", 0, 3},
+      {"CommandParams[16].Value", 0, 1000},
+      {"CommandParams[16].Choice", 0, 7},
+      {"CommandParams[17].Value", 0, 7},
+      {"CommandParams[18].Value", 0, 5},
+      {"CommandParams[19].Value", 0, 1},
+      {"CommandParams[20].Value", 0, 1},
+      {"CommandParams[21].Value", 0, 2},
+      {"CommandParams[22].Value", 0, 3},
+      {"CommandParams[23].Value", -35900, 35900},
+      {"CommandParams[23].Choice", 0, 1},
+      {"CommandParams[26].Value", -1000, 1000},
+  };
+  for (const auto& r : ranges) {
+    for (const int64_t v : {r.min, r.max, r.min - 1, r.max + 1}) {
+      const bool inside = v >= r.min && v <= r.max;
+      SCOPED_TRACE(r.name + "=" + std::to_string(v));
+      ImportSettings s;
+      std::string error;
+      EXPECT_EQ(SetField(s, r.name, std::to_string(v), error), inside) << error;
+      if (inside) EXPECT_EQ(GetField(s, r.name), std::to_string(v));
+    }
+  }
+}
+
 // What GetField prints, SetField reads back to the same record; derived
 // fields print but cannot be set.
 TEST(SettingsFieldGet, ReadsBackIntoTheSameRecord) {

@@ -51,11 +51,13 @@ class UnattendedRunTest : public TempDirTest {
     args.insert(args.end(), more.begin(), more.end());
     return args;
   }
-  // An uneven picture, so that every capture shows something else of it.
+  // An uneven picture, so that every capture shows something else of it;
+  // more than 100 pixels on each side, so that 100 percent and 100 pixels
+  // are different captures.
   void Still(const std::string& name) {
     static const std::string picture = platform::test::ScratchFile("testsrc.bmp");
     if (!fs::exists(picture)) {
-      ASSERT_TRUE(platform::test::Ffmpeg("-f lavfi -i testsrc=s=64x48 -frames:v 1 " + picture));
+      ASSERT_TRUE(platform::test::Ffmpeg("-f lavfi -i testsrc=s=160x120 -frames:v 1 " + picture));
     }
     fs::copy_file(picture, In(name));
   }
@@ -145,7 +147,11 @@ TEST_F(UnattendedRunTest, StillsIntoOneSequenceAndSettingsAppliedToEachPicture) 
       {"--overwrite", "-q", "--settings=Dark"},
       {"--overwrite", "-q", "--set=Brightness=32", "--set=XPos=0", "--set=YPos=0"},
       {"--overwrite", "-q", "--set=Brightness=32"},
-      {"--overwrite", "-q", "--set=Brightness=32", "--capture=full"}};
+      {"--overwrite", "-q", "--set=Brightness=32", "--capture=full"},
+      {"--overwrite", "-q", "--set=Brightness=32", "--set=SizeMode=0", "--set=Width=100",
+       "--set=Height=100", "--set=XPos=0", "--set=YPos=0"},
+      {"--overwrite", "-q", "--set=Brightness=32", "--set=SizeMode=1", "--set=Width=100",
+       "--set=Height=100", "--set=XPos=0", "--set=YPos=0"}};
   std::vector<std::string> results;
   for (const auto& options : sets) {  // each replaces the sequences before it
     r = RunInProcess(Dirs(options));
@@ -155,6 +161,8 @@ TEST_F(UnattendedRunTest, StillsIntoOneSequenceAndSettingsAppliedToEachPicture) 
   EXPECT_EQ(results[0], results[1]);
   EXPECT_NE(results[0], results[2]);  // the default capture is centred
   EXPECT_NE(results[2], results[3]);
+  EXPECT_EQ(results[3], results[4]);  // the whole picture is 100 percent of it
+  EXPECT_NE(results[3], results[5]);  // not its top-left 100 x 100 pixels
 }
 
 TEST_F(UnattendedRunTest, BadLinesAndDestinationsExitWithTwo) {

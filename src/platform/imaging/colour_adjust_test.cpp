@@ -137,6 +137,27 @@ TEST(ColourResolution, EachDepthAndPalette) {
   }
 }
 
+// A grey palette at low depth: each grey goes to the nearest of the evenly
+// spaced levels (mono signs, the colour-resolution setting with grey).
+TEST(ColourResolution, GreyPaletteRoundsToTheNearestLevel) {
+  const struct {
+    int bpp;
+    uint8_t grey;
+    uint32_t level;
+  } cases[] = {
+      {1, 0, 0},  {1, 127, 0}, {1, 128, 1}, {1, 255, 1},  {4, 0, 0},    {4, 8, 0}, {4, 9, 1},
+      {4, 25, 1}, {4, 26, 2},  {4, 128, 8}, {4, 246, 14}, {4, 255, 15}, {8, 1, 1}, {8, 128, 128},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.bpp << " bits, grey " << int(c.grey));
+    Bitmap b;
+    ASSERT_EQ(
+        ColourResolution(Uniform(4, 2, {c.grey, c.grey, c.grey}), b, c.bpp, kColourResGreyPalette),
+        kImagingSuccess);
+    EXPECT_EQ(b.PixelValue(3, 1), c.level);
+  }
+}
+
 TEST(ColourResolution, DitherSpreadsMidGreyZeroKeepsTheDepth) {
   const Bitmap grey = Uniform(32, 32, {128, 128, 128});
   for (uint32_t dither : {0u, kColourResDither}) {
