@@ -196,6 +196,13 @@ Result<> AtomicFile::Truncate() {
   return {};
 }
 
+Result<> AtomicFile::Resize(uint64_t size) {
+  if (m_fd < 0) return Failure{"the file is not open", EBADF};
+  if (Result<> flushed = Flush(); !flushed) return flushed;
+  if (::ftruncate(m_fd, off_t(size)) != 0) return Failed(Failure::FromErrno(errno));
+  return {};
+}
+
 Result<> AtomicFile::PutInPlace() {
   if (!m_tempName.empty()) {
     if (::renameat(m_dirFd, m_tempName.c_str(), m_dirFd, m_name.c_str()) != 0)
