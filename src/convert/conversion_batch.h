@@ -100,7 +100,7 @@ class ConversionBatch {
   enum class Decision { kConvert, kSkip, kStop };
   Decision DecideOverwrite(const std::string& destination);
   void Report(const std::string& name, const std::string& destination,
-              BatchFileReport::Status status, unsigned frames);
+              BatchFileReport::Status status, unsigned frames, bool sharedSequence);
 
   SourceMedia& m_media;
   ConversionHost& m_host;

@@ -1,9 +1,11 @@
 #include "platform/signlib/cq9_sequence_file.h"
 
+#include <filesystem>
 #include <new>
 #include <string>
 
 #include "platform/base/read_whole_file.h"
+#include "platform/base/stop_point.h"
 #include "platform/signlib/byte_io.h"
 #include "platform/signlib/cq9_data_frame.h"
 #include "platform/signlib/cq9_end_frame.h"
@@ -244,6 +246,8 @@ int CQ9SequenceFile::Save() {
   if (end - 8 > kSq9MaxRiffSize) return 0;  // AddFrame keeps us below this
 
   bool ok = MoveStoredFrames(finalAt);
+  if (StopPoint::Armed())
+    StopPoint::Reach("save " + std::filesystem::path(Path()).filename().string());
   for (size_t i = 0; ok && i < m_slots.size(); ++i) {
     if (m_slots[i].frame) ok = SeekTo(finalAt[i]) && WriteChunk(*m_slots[i].frame);
   }
