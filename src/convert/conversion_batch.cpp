@@ -96,8 +96,7 @@ ConversionBatch::Decision ConversionBatch::DecideOverwrite(const std::string& de
 }
 
 void ConversionBatch::Report(const std::string& name, const std::string& destination,
-                             BatchFileReport::Status status, unsigned frames,
-                             bool sharedSequence) {
+                             BatchFileReport::Status status, unsigned frames, bool sharedSequence) {
   m_host.FileDone(BatchFileReport{name, destination, status, frames, sharedSequence});
 }
 
@@ -227,6 +226,8 @@ BatchSummary ConversionBatch::Run() {
       summary.converted -= stillsAdded;
       summary.failed += stillsAdded;
       summary.framesWritten -= stillsAdded;
+    } else {
+      summary.stillSequenceSaved = m_destDir + "/" + m_stillName;
     }
   }
   m_host.ShowConvertingPath("");

@@ -56,6 +56,9 @@ struct BatchSummary {
   unsigned handedOver = 0;  // files given to the file conversion
   bool stopped = false;     // the run ended before its last file
   bool cancelled = false;   // Cancel (or an interrupt) ended it
+  // The shared sequence of the still images, when the run saved it at its
+  // end (which it does also after a Cancel); empty otherwise.
+  std::string stillSequenceSaved;
 };
 
 class ConversionBatch {

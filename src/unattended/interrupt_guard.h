@@ -27,7 +27,7 @@ class InterruptGuard {
 
  private:
   static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-  struct sigaction m_previous[std::size(kSignals)] {};
+  struct sigaction m_previous[std::size(kSignals)]{};
   bool m_installed[std::size(kSignals)] = {};
 };
 

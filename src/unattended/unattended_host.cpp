@@ -134,9 +134,10 @@ void UnattendedHost::FileDone(const BatchFileReport& report) {
   const bool replaced = std::exchange(m_replacing, false);
   const std::string name = Printable(report.name);
   const std::string destination = Printable(convert::FileNameOf(report.destination));
-  if (report.status == BatchFileReport::kConverted && m_interrupted && m_interrupted() &&
-      std::find(m_kept.begin(), m_kept.end(), destination) == m_kept.end())
-    m_kept.push_back(destination);
+  // A file saved after the interrupt was finished; the shared sequence is
+  // saved at the end of the run (SavedAtTheEnd).
+  if (report.status == BatchFileReport::kConverted && !report.sharedSequence)
+    SavedAtTheEnd(report.destination);
   if (m_output.quiet) {
     NoteWritten(report);
     return;
@@ -183,6 +184,13 @@ void UnattendedHost::FileDone(const BatchFileReport& report) {
     FileLine("converting " + name + " ... " + result);
   }
   NoteWritten(report);
+}
+
+void UnattendedHost::SavedAtTheEnd(const std::string& path) {
+  const std::string name = Printable(convert::FileNameOf(path));
+  if (!path.empty() && m_interrupted && m_interrupted() &&
+      std::find(m_kept.begin(), m_kept.end(), name) == m_kept.end())
+    m_kept.push_back(name);
 }
 
 void UnattendedHost::NoteWritten(const BatchFileReport& report) {

@@ -17,8 +17,8 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
-#include <ostream>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -55,6 +55,9 @@ class UnattendedHost : public convert::ConversionHost {
   // The destinations (file names) saved after the interrupt arrived: the
   // save under way was finished, so they exist.
   const std::vector<std::string>& KeptAfterInterrupt() const { return m_kept; }
+  // Notes a file that the run saved after its last file's report (the
+  // shared still sequence) as kept, when the interrupt came before.
+  void SavedAtTheEnd(const std::string& path);
 
   void SetOverallProgressRange(unsigned total) override;
   void ShowConvertingPath(const std::string& path) override;
@@ -105,7 +108,7 @@ class UnattendedHost : public convert::ConversionHost {
   std::vector<std::string> m_kept;
   // The destinations written in this run and the file each came from.
   std::map<std::string, convert::BatchFileReport> m_written;
-  int m_txdAfterRecipe = 0;  // AddTxdFlag as the recipe left it at the last source
+  int m_txdAfterRecipe = 0;   // AddTxdFlag as the recipe left it at the last source
   bool m_txdCleared = false;  // an audio failure turned the TXD option off
 };
 

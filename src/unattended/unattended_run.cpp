@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <iomanip>
@@ -142,11 +142,11 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
   // Without a signal nothing else cancels a run without a window; should
   // it, it counts as Ctrl-C.
   if (signal == 0 && summary.cancelled) signal = SIGINT;
+  host.SavedAtTheEnd(summary.stillSequenceSaved);
   host.Finish();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  out << SummaryLine(summary, signal, host.KeptAfterInterrupt(), args.stopOnError, seconds)
-      << '\n'
+  out << SummaryLine(summary, signal, host.KeptAfterInterrupt(), args.stopOnError, seconds) << '\n'
       << std::flush;
 
   if (signal != 0) return program::ExitCodeOfSignal(signal);

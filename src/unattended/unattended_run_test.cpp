@@ -202,9 +202,8 @@ TEST_F(UnattendedRunTest, AnAudioFailureTurnsTxdOffForTheRestOfTheRun) {
     platform::Sq9Contents contents;
     std::string error;
     EXPECT_TRUE(platform::ReadSq9File(path, contents, error)) << error;
-    return std::count_if(contents.frames.begin(), contents.frames.end(), [](const auto& f) {
-      return f.typeCode == platform::kFrameTransmitData;
-    });
+    return std::count_if(contents.frames.begin(), contents.frames.end(),
+                         [](const auto& f) { return f.typeCode == platform::kFrameTransmitData; });
   };
   const struct {
     const char* silent;  // a video without audio, converted before b.avi
@@ -347,6 +346,19 @@ TEST_F(UnattendedRunTest, SignalsDropTheVideoBeingConvertedAndFinishOneBeingSave
       EXPECT_EQ(Frames(Out("b.SQ9")), 25u);
     }
   }
+
+  // The still images' shared sequence is saved at the end of the run, also
+  // one that a signal stopped.
+  fs::remove_all(Out());
+  const pid_t pid = StartProcess(Q9CONVERT_BINARY, Dirs({"--stills-into", "Stills"}), m_dir, "",
+                                 {"Q9_STOP_AT=frame 3"});
+  ASSERT_TRUE(WaitStopped(pid));
+  kill(pid, SIGTERM), kill(pid, SIGCONT);
+  const ToolRun r = WaitProcess(pid, m_dir);
+  EXPECT_EQ(r.code, 143) << r.err;
+  EXPECT_TRUE(r.out.ends_with("; interrupted by SIGTERM; finished and kept: StillsSQ9\n")) << r.out;
+  EXPECT_EQ(OutListing(), std::vector<std::string>{"StillsSQ9"});
+  EXPECT_EQ(Frames(Out("StillsSQ9")), 2u);
 }
 
 // A kill in the middle of a save leaves every file as it was: the new data
