@@ -66,7 +66,10 @@ unsigned ConversionBatch::CountSourceFrames(const std::string& path) {
   switch (SourceMedia::KindOfPath(path)) {
     case SourceKind::Video: {
       platform::VideoStreamInfo info;
-      if (platform::VideoFile::ReadStreamInfo(path, info) != platform::AVIERR_OK) return 0;
+      // A video of no frames converts frame 0 alone, without a step.
+      if (platform::VideoFile::ReadStreamInfo(path, info) != platform::AVIERR_OK ||
+          info.length <= 0)
+        return 0;
       // Only the overall bar's range: a broken header must not make it
       // negative or wrap.
       const int64_t last = info.LastFrameNumber();

@@ -95,7 +95,7 @@ class ConversionBatch {
   // characters (never listed) gets "SQ9" appended.
   static std::string DestinationNameFor(std::string_view name);
   // Progress units of one source file: a video's start + length - 1 (0 when
-  // its header cannot be read), an old sequence's frame count (0 when it
+  // its header cannot be read or says it holds no frames), an old sequence's frame count (0 when it
   // does not open), 1 for a still image, 0 otherwise.
   static unsigned CountSourceFrames(const std::string& path);
 
