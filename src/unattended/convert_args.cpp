@@ -65,7 +65,8 @@ settings set are checked against each file's picture.
 Ctrl-C, SIGTERM and SIGHUP stop the run: a video being converted is dropped
 (nothing of it is left), a file already being saved is finished and kept
 (the summary names it), files already written stay. A run killed outright
-leaves each file as it was or whole, and no temporary file.
+leaves each file as it was or whole, and no temporary file where the file
+system makes unnamed files (else a hidden .q9-XXXXXXXX file may remain).
 
 Exit status: 0 every file converted or kept because it existed, 1 a file
 failed or was of unknown type, 2 a wrong command line or destination,
