@@ -12,6 +12,9 @@ struct BatchFileReport {
   std::string destination;  // the sequence it went, or would have gone, into
   Status status = kConverted;
   unsigned frames = 0;  // frames added to the destination
+  // The destination is the shared sequence of the run's still images, which
+  // every still adds to.
+  bool sharedSequence = false;
 };
 
 }  // namespace q9::convert

@@ -66,7 +66,10 @@ unsigned ConversionBatch::CountSourceFrames(const std::string& path) {
   switch (SourceMedia::KindOfPath(path)) {
     case SourceKind::Video: {
       platform::VideoStreamInfo info;
-      if (platform::VideoFile::ReadStreamInfo(path, info) != platform::AVIERR_OK) return 0;
+      // A video of no frames converts frame 0 alone, without a step.
+      if (platform::VideoFile::ReadStreamInfo(path, info) != platform::AVIERR_OK ||
+          info.length <= 0)
+        return 0;
       // Only the overall bar's range: a broken header must not make it
       // negative or wrap.
       const int64_t last = info.LastFrameNumber();
@@ -96,8 +99,8 @@ ConversionBatch::Decision ConversionBatch::DecideOverwrite(const std::string& de
 }
 
 void ConversionBatch::Report(const std::string& name, const std::string& destination,
-                             BatchFileReport::Status status, unsigned frames) {
-  m_host.FileDone(BatchFileReport{name, destination, status, frames});
+                             BatchFileReport::Status status, unsigned frames, bool sharedSequence) {
+  m_host.FileDone(BatchFileReport{name, destination, status, frames, sharedSequence});
 }
 
 BatchSummary ConversionBatch::Run() {
@@ -133,7 +136,7 @@ BatchSummary ConversionBatch::Run() {
       }
       m_host.ShowMessage(Format(kBatchUnknownFileType, source.c_str()), kAppTitle,
                          MessageButtons::Ok, MessageIcon::Exclamation);
-      Report(name, "", BatchFileReport::kUnknown, 0);
+      Report(name, "", BatchFileReport::kUnknown, 0, false);
       if (m_policy.unknownFiles == BatchPolicy::kReportAndStop) {
         summary.stopped = true;
         break;
@@ -148,7 +151,7 @@ BatchSummary ConversionBatch::Run() {
       destination = m_destDir + "/" + m_stillName;
       if (skipStills) {
         ++summary.skipped;
-        Report(name, destination, BatchFileReport::kSkipped, 0);
+        Report(name, destination, BatchFileReport::kSkipped, 0, true);
         continue;
       }
       if (stillNeedsOverwriteCheck && m_policy.keepSkippedStillSequence) {
@@ -162,7 +165,7 @@ BatchSummary ConversionBatch::Run() {
         m_host.ShowMessage(Format(kCouldNotOpenStillSequence, destination.c_str()), "Error",
                            MessageButtons::Ok, MessageIcon::Exclamation);
         ++summary.failed;
-        Report(name, destination, BatchFileReport::kFailed, 0);
+        Report(name, destination, BatchFileReport::kFailed, 0, true);
         summary.stopped = true;
         break;
       }
@@ -180,7 +183,7 @@ BatchSummary ConversionBatch::Run() {
     }
     if (decision == Decision::kSkip) {
       ++summary.skipped;
-      Report(name, destination, BatchFileReport::kSkipped, 0);
+      Report(name, destination, BatchFileReport::kSkipped, 0, intoSharedSequence);
       continue;
     }
 
@@ -207,7 +210,7 @@ BatchSummary ConversionBatch::Run() {
         ++summary.failed;
         break;
     }
-    Report(name, destination, status, outcome.framesWritten);
+    Report(name, destination, status, outcome.framesWritten, intoSharedSequence);
     // A file that turned out unreadable stops the run like any error,
     // unless the policy goes on past files of unknown kind.
     const bool goOnPastUnknown =
@@ -226,6 +229,8 @@ BatchSummary ConversionBatch::Run() {
       summary.converted -= stillsAdded;
       summary.failed += stillsAdded;
       summary.framesWritten -= stillsAdded;
+    } else {
+      summary.stillSequenceSaved = m_destDir + "/" + m_stillName;
     }
   }
   m_host.ShowConvertingPath("");

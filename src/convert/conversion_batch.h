@@ -56,6 +56,9 @@ struct BatchSummary {
   unsigned handedOver = 0;  // files given to the file conversion
   bool stopped = false;     // the run ended before its last file
   bool cancelled = false;   // Cancel (or an interrupt) ended it
+  // The shared sequence of the still images, when the run saved it at its
+  // end (which it does also after a Cancel); empty otherwise.
+  std::string stillSequenceSaved;
 };
 
 class ConversionBatch {
@@ -92,7 +95,7 @@ class ConversionBatch {
   // characters (never listed) gets "SQ9" appended.
   static std::string DestinationNameFor(std::string_view name);
   // Progress units of one source file: a video's start + length - 1 (0 when
-  // its header cannot be read), an old sequence's frame count (0 when it
+  // its header cannot be read or says it holds no frames), an old sequence's frame count (0 when it
   // does not open), 1 for a still image, 0 otherwise.
   static unsigned CountSourceFrames(const std::string& path);
 
@@ -100,7 +103,7 @@ class ConversionBatch {
   enum class Decision { kConvert, kSkip, kStop };
   Decision DecideOverwrite(const std::string& destination);
   void Report(const std::string& name, const std::string& destination,
-              BatchFileReport::Status status, unsigned frames);
+              BatchFileReport::Status status, unsigned frames, bool sharedSequence);
 
   SourceMedia& m_media;
   ConversionHost& m_host;

@@ -26,6 +26,33 @@ TEST(ConversionBatchNames, StillSequenceAndDestinationNames) {
     EXPECT_EQ(ConversionBatch::DestinationNameFor(name), expected) << name;
 }
 
+// The overall bar counts the frames each file will step through.
+TEST(ConversionBatchCount, ProgressUnitsOfEachKindOfFile) {
+  ptest::TempDir dir;
+  const std::vector<uint8_t> clip = ptest::ReadBytes(ptest::Clip("mjpeg25.avi"));
+  const struct {
+    const char* name;
+    uint32_t start, length;  // patched into a copy of mjpeg25.avi; length 0 says no frames
+    unsigned units;
+  } videos[] = {{"ten.avi", 0, 10, 9},
+                {"late.avi", 5, 10, 14},
+                {"none.avi", 0, 0, 0},
+                {"none-late.avi", 5, 0, 0}};
+  for (const auto& v : videos) {
+    std::vector<uint8_t> bytes = clip;
+    ASSERT_TRUE(ptest::PatchStrh(bytes, "vids", ptest::kStrhStart, v.start));
+    ASSERT_TRUE(ptest::PatchStrh(bytes, "vids", ptest::kStrhLength, v.length));
+    ptest::WriteBytes(dir.File(v.name), bytes);
+    EXPECT_EQ(ConversionBatch::CountSourceFrames(dir.File(v.name)), v.units) << v.name;
+  }
+  ptest::WriteBytes(dir.File("noise.avi"), std::vector<uint8_t>(64, 0x5A));
+  const std::pair<std::string, unsigned> others[] = {{Q9_TEST_DATA_DIR "/images/quad.bmp", 1},
+                                                     {dir.File("noise.avi"), 0},
+                                                     {dir.File("missing.avi"), 0}};
+  for (const auto& [path, units] : others)
+    EXPECT_EQ(ConversionBatch::CountSourceFrames(path), units) << path;
+}
+
 class ConversionBatchTest : public ::testing::Test {
  protected:
   ConversionBatchTest() {

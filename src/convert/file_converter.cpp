@@ -7,6 +7,7 @@
 #include "convert/source_media.h"
 #include "convert/text_util.h"
 #include "convert/wait_cursor.h"
+#include "platform/base/stop_point.h"
 #include "platform/signlib/cq9_gph_frame.h"
 #include "platform/signlib/q8_record.h"
 
@@ -194,6 +195,7 @@ int FileConverter::ConvertFrames(const std::string& /*source*/, const std::strin
       CopyBulbs(*frame, m_media);
       ++written;
       Step(fileIndex, unsigned(frameNumber));
+      if (pf::StopPoint::Armed()) pf::StopPoint::Reach("frame " + std::to_string(frameNumber));
 
       m_media.GoToFrame(frameNumber + 1);
       m_media.AdjustChanged = 1;

@@ -97,10 +97,17 @@ bool SourceMedia::OpenVideo() {
   m_frameHoldTime = HoldTimeOf(info.scale, info.rate);
   m_lastFrameNumber = PinToInt(info.LastFrameNumber());
   m_videoOpen = true;
-  // A video is opened only when there is something to convert: frames to
-  // number (a stream of unknown length, such as a single picture FFmpeg
-  // reads as a stream, has none) and a frame that decodes. Frame 1 is the
-  // first a conversion visits; a video without it (one frame long, or
+  // An AVI whose header says it holds no frames opens with nothing to show
+  // and nothing to visit: its conversion is a sequence of frame 0 alone.
+  if (info.length <= 0 && info.fromHeader) {
+    m_lastFrameNumber = 0;
+    m_kind = SourceKind::Video;
+    return true;
+  }
+  // Otherwise a video is opened only when there is something to convert:
+  // frames to number (a stream of unknown length, such as a single picture
+  // FFmpeg reads as a stream, has none) and a frame that decodes. Frame 1 is
+  // the first a conversion visits; a video without it (one frame long, or
   // starting later) shows its first frame instead.
   if (info.length <= 0 || (!LoadVideoFrame(1) && !LoadVideoFrame(info.start))) {
     CloseVideo();

@@ -10,4 +10,10 @@ enum ExitCode : int {
   kExitInterrupted = 130,  // Ctrl-C, as a shell reports a death by SIGINT
 };
 
+// A run stopped by a signal exits as a shell reports a death by it:
+// 128 + its number (130 SIGINT, 143 SIGTERM, 129 SIGHUP).
+constexpr int ExitCodeOfSignal(int signal) {
+  return 128 + signal;
+}
+
 }  // namespace q9::program

@@ -29,9 +29,11 @@ inline std::string Text(const std::string& path) {
 }
 
 // Starts a built program with input as its standard input; its standard
-// output and error go to the files "out" and "err" of dir.
+// output and error go to the files "out" and "err" of dir. env adds
+// "NAME=VALUE" entries to this process's environment for the program only.
 inline pid_t StartProcess(const std::string& program, std::vector<std::string> args,
-                          const std::string& dir, const std::string& input = "") {
+                          const std::string& dir, const std::string& input = "",
+                          std::vector<std::string> env = {}) {
   std::ofstream(dir + "/in", std::ios::binary) << input;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -43,10 +45,21 @@ inline pid_t StartProcess(const std::string& program, std::vector<std::string> a
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
   pid_t pid = -1;
-  EXPECT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+  EXPECT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
   posix_spawn_file_actions_destroy(&actions);
   return pid;
+}
+
+// Waits until the program stops itself (SIGSTOP, see platform/base/
+// stop_point.h); false when it ended instead, its status then lost.
+inline bool WaitStopped(pid_t pid) {
+  int status = 0;
+  return waitpid(pid, &status, WUNTRACED) == pid && WIFSTOPPED(status);
 }
 
 // Waits for it and takes its exit code (-1 when it did not exit) and output,

@@ -1,6 +1,11 @@
 #include "q9seq/seq_tool.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include "q9seq/q9seq_test_support.h"
 #include "q9seq/seq_tool_args.h"
@@ -52,6 +57,30 @@ TEST_F(SeqToolProcessTest, ExitCodesAndStreams) {
     const ToolRun run = WaitProcess(StartProcess(Q9SEQ_BINARY, args, m_dir, input), m_dir);
     EXPECT_EQ(std::tuple(run.code, run.out, run.err),
               std::tuple(expected.code, expected.out, expected.err));
+  }
+}
+
+// The old-sequence writer saves like every other: a kill in the middle of
+// the save leaves the folder as it was, an older file included.
+TEST_F(SeqToolProcessTest, AKillDuringASaveLeavesTheFolderAsItWas) {
+  const int probe = open(m_dir.c_str(), O_TMPFILE | O_RDWR, 0600);
+  if (probe < 0) GTEST_SKIP() << "this file system cannot make unnamed files";
+  close(probe);
+  const std::string description = R"({"rows": 2, "columns": 3, "colorType": 0, "frames": [
+      {"kind": 4, "bulbs": "01020304"}]})";
+  for (const bool older : {false, true}) {
+    SCOPED_TRACE(older ? "over an older file" : "a new file");
+    if (older) std::ofstream(PathOf("a.seq")) << "older";
+    const std::vector<std::string> before = Listing();
+    const pid_t pid = StartProcess(Q9SEQ_BINARY, {"make-old", "-", "-o", PathOf("a.seq")}, m_dir,
+                                   description, {"Q9_STOP_AT=commit a.seq"});
+    ASSERT_TRUE(program::testing::WaitStopped(pid));
+    kill(pid, SIGKILL);
+    EXPECT_EQ(WaitProcess(pid, m_dir).code, -1);
+    EXPECT_EQ(Listing(), before);
+    if (older) {
+      EXPECT_EQ(Text(PathOf("a.seq")), "older");
+    }
   }
 }
 

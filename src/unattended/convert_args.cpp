@@ -62,12 +62,16 @@ Options (the long ones also as --option=VALUE):
 and --txd in the order given, to every file after it opens; positions from a
 settings set are checked against each file's picture.
 
-Ctrl-C stops the run: the file being converted is dropped (nothing of it is
-left), files already written stay.
+Ctrl-C, SIGTERM and SIGHUP stop the run: a video being converted is dropped
+(nothing of it is left), a file already being saved is finished and kept
+(the summary names it), files already written stay. A run killed outright
+leaves each file as it was or whole, and no temporary file where the file
+system makes unnamed files (else a hidden .q9-XXXXXXXX file may remain).
 
 Exit status: 0 every file converted or kept because it existed, 1 a file
 failed or was of unknown type, 2 a wrong command line or destination,
-130 interrupted.
+130 Ctrl-C (SIGINT), 143 SIGTERM, 129 SIGHUP: 128 + the signal's number,
+as a shell reports a death by that signal.
 )";
 
 using platform::Failure;

@@ -95,7 +95,13 @@ void UnattendedHost::ShowStatusText(const std::string& text) {
 }
 
 void UnattendedHost::SourceOpened() {
-  if (m_recipe != nullptr && m_media != nullptr) m_recipe->ApplyToSource(*m_media);
+  if (m_recipe == nullptr || m_media == nullptr) return;
+  // A failed audio save clears the TXD option for the files that follow;
+  // the recipe, applied to every source, must not bring it back.
+  if (m_txdAfterRecipe != 0 && m_media->AddTxdFlag == 0) m_txdCleared = true;
+  m_recipe->ApplyToSource(*m_media);
+  if (m_txdCleared) m_media->AddTxdFlag = 0;
+  m_txdAfterRecipe = m_media->AddTxdFlag;
 }
 
 MessageAnswer UnattendedHost::ShowMessage(const std::string& text, const std::string&,
@@ -126,13 +132,25 @@ void UnattendedHost::FileDone(const BatchFileReport& report) {
   ++m_filesDone;
   m_fileActive = false;
   const bool replaced = std::exchange(m_replacing, false);
-  if (m_output.quiet) return;
   const std::string name = Printable(report.name);
   const std::string destination = Printable(convert::FileNameOf(report.destination));
+  // A file saved after the interrupt was finished; the shared sequence is
+  // saved at the end of the run (SavedAtTheEnd).
+  if (report.status == BatchFileReport::kConverted && !report.sharedSequence)
+    SavedAtTheEnd(report.destination);
+  if (m_output.quiet) {
+    NoteWritten(report);
+    return;
+  }
   if (!handedOver) {
     switch (report.status) {
       case BatchFileReport::kSkipped:
-        FileLine("skipping " + name + ": " + destination + " already exists");
+        if (const auto earlier = m_written.find(report.destination);
+            earlier != m_written.end() && !report.sharedSequence)
+          FileLine("skipping " + name + ": " + destination + " already exists (written from " +
+                   Printable(earlier->second.name) + " in this run)");
+        else
+          FileLine("skipping " + name + ": " + destination + " already exists");
         break;
       case BatchFileReport::kUnknown:
         FileLine("skipping " + name + ": not a kind of file the converter reads");
@@ -165,6 +183,33 @@ void UnattendedHost::FileDone(const BatchFileReport& report) {
   } else {
     FileLine("converting " + name + " ... " + result);
   }
+  NoteWritten(report);
+}
+
+void UnattendedHost::SavedAtTheEnd(const std::string& path) {
+  const std::string name = Printable(convert::FileNameOf(path));
+  if (!path.empty() && m_interrupted && m_interrupted() &&
+      std::find(m_kept.begin(), m_kept.end(), name) == m_kept.end())
+    m_kept.push_back(name);
+}
+
+void UnattendedHost::NoteWritten(const BatchFileReport& report) {
+  if (report.status != BatchFileReport::kConverted) return;
+  const auto [earlier, first] = m_written.try_emplace(report.destination, report);
+  // Every still adds to the shared sequence; only another writer replaces it.
+  if (first || (report.sharedSequence && earlier->second.sharedSequence)) return;
+  const std::string destination = Printable(convert::FileNameOf(report.destination));
+  const bool shared = report.sharedSequence || earlier->second.sharedSequence;
+  Warn(Printable(report.name) + " and " + Printable(earlier->second.name) + " both convert to " +
+       destination + " in this run; " +
+       (shared ? "the still images' sequence is saved last and replaces the other"
+               : destination + " now holds only " + Printable(report.name)));
+  if (!earlier->second.sharedSequence) earlier->second = report;
+}
+
+void UnattendedHost::Warn(const std::string& text) {
+  BreakLine();
+  m_err << "warning: " << text << '\n' << std::flush;
 }
 
 void UnattendedHost::Finish() {

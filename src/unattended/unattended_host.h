@@ -5,14 +5,22 @@
 // prefixed by its icon's kind ("warning: ", "error: ", ...), and answered
 // from the run's options: the question after a failed file with Yes unless
 // the run stops on errors, an existing destination with the --overwrite
-// choice. The progress calls also pass a pending Ctrl-C on to the
-// conversion as a Cancel.
+// choice. The progress calls also pass a pending Ctrl-C (or SIGTERM,
+// SIGHUP) on to the conversion as a Cancel.
+//
+// Across the files of the run it warns when a file converts to a sequence
+// that an earlier file of the same run wrote (logo.bmp and logo.jpg both
+// give logo.SQ9), notes the files that were finished after the signal came
+// (a save is completed, not dropped) and keeps the TXD option off for the
+// rest of the run once saving a video's audio failed.
 
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "convert/conversion_host.h"
 #include "unattended/settings_recipe.h"
@@ -44,6 +52,12 @@ class UnattendedHost : public convert::ConversionHost {
   void SetFileCount(size_t count) { m_fileCount = count; }
   // Clears the live line before the summary.
   void Finish();
+  // The destinations (file names) saved after the interrupt arrived: the
+  // save under way was finished, so they exist.
+  const std::vector<std::string>& KeptAfterInterrupt() const { return m_kept; }
+  // Notes a file that the run saved after its last file's report (the
+  // shared still sequence) as kept, when the interrupt came before.
+  void SavedAtTheEnd(const std::string& path);
 
   void SetOverallProgressRange(unsigned total) override;
   void ShowConvertingPath(const std::string& path) override;
@@ -66,6 +80,10 @@ class UnattendedHost : public convert::ConversionHost {
   // "converting NAME ..." line.
   void BreakLine();
   void FileLine(const std::string& text);
+  // A warning of our own, printed also when quiet.
+  void Warn(const std::string& text);
+  // Remembers who wrote a destination; warns when another file of the run did.
+  void NoteWritten(const convert::BatchFileReport& report);
 
   std::ostream& m_err;
   UnattendedOutput m_output;
@@ -86,6 +104,12 @@ class UnattendedHost : public convert::ConversionHost {
   bool m_liveShown = false;
   bool m_replacing = false;  // the destination existed and is replaced
   std::chrono::steady_clock::time_point m_lastDraw;
+
+  std::vector<std::string> m_kept;
+  // The destinations written in this run and the file each came from.
+  std::map<std::string, convert::BatchFileReport> m_written;
+  int m_txdAfterRecipe = 0;   // AddTxdFlag as the recipe left it at the last source
+  bool m_txdCleared = false;  // an audio failure turned the TXD option off
 };
 
 }  // namespace q9::unattended

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <iomanip>
@@ -42,16 +43,35 @@ int TerminalWidth() {
   return 80;
 }
 
-std::string SummaryLine(const convert::BatchSummary& s, bool interrupted, bool stopOnError,
-                        double seconds) {
+const char* SignalName(int signal) {
+  switch (signal) {
+    case SIGINT:
+      return "Ctrl-C";
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+    default:
+      return "a signal";
+  }
+}
+
+std::string SummaryLine(const convert::BatchSummary& s, int signal,
+                        const std::vector<std::string>& kept, bool stopOnError, double seconds) {
   std::ostringstream line;
   line << s.converted << " converted, " << s.skipped << " skipped (destination exists), "
        << s.failed << " failed, " << s.unknown << " of unknown type; " << s.framesWritten
        << (s.framesWritten == 1 ? " frame" : " frames") << " written in " << std::fixed
        << std::setprecision(1) << seconds << " s";
-  if (interrupted)
-    line << "; interrupted";
-  else if (s.stopped && stopOnError)
+  if (signal != 0) {
+    line << "; interrupted by " << SignalName(signal);
+    // The files that were being saved when the signal came were finished:
+    // a script that reads the exit status learns here that they exist.
+    if (!kept.empty()) {
+      line << "; finished and kept:";
+      for (const std::string& name : kept) line << ' ' << name;
+    }
+  } else if (s.stopped && stopOnError)
     line << "; stopped at the first error";
   return line.str();
 }
@@ -113,18 +133,23 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
 
   const auto start = std::chrono::steady_clock::now();
   convert::BatchSummary summary;
-  bool interrupted = false;
+  int signal = 0;
   {
     InterruptGuard guard;
     summary = batch.Run();
-    interrupted = InterruptGuard::Interrupted() || summary.cancelled;
+    signal = InterruptGuard::Signal();
   }
+  // Without a signal nothing else cancels a run without a window; should
+  // it, it counts as Ctrl-C.
+  if (signal == 0 && summary.cancelled) signal = SIGINT;
+  host.SavedAtTheEnd(summary.stillSequenceSaved);
   host.Finish();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  out << SummaryLine(summary, interrupted, args.stopOnError, seconds) << '\n' << std::flush;
+  out << SummaryLine(summary, signal, host.KeptAfterInterrupt(), args.stopOnError, seconds) << '\n'
+      << std::flush;
 
-  if (interrupted) return program::kExitInterrupted;
+  if (signal != 0) return program::ExitCodeOfSignal(signal);
   return summary.failed + summary.unknown > 0 ? program::kExitFileError : program::kExitOk;
 }
 

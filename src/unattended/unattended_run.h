@@ -22,7 +22,8 @@ constexpr const char* kNeedsBothDirectories =
 // out. A live progress line is drawn only when err is the process's
 // standard error and that is a terminal. Gives the exit code
 // (program/exit_code.h): 0 every file converted or kept, 1 a file failed or
-// was of unknown type, 2 a wrong command line or destination, 130 Ctrl-C.
+// was of unknown type, 2 a wrong command line or destination, 130 Ctrl-C,
+// 143 SIGTERM, 129 SIGHUP.
 int RunUnattended(const ConvertArgs& args, std::ostream& out, std::ostream& err);
 // The same for the arguments after the program name.
 int RunUnattended(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

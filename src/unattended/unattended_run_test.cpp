@@ -1,12 +1,14 @@
 #include "unattended/unattended_run.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
-#include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "adjust/settings_persistence.h"
 #include "platform/signlib/cq8_seq_writer.h"
@@ -61,11 +63,20 @@ class UnattendedRunTest : public TempDirTest {
     }
     fs::copy_file(picture, In(name));
   }
-  std::vector<std::string> OutListing() const {
+  // Names in a folder, hidden ones included, sorted.
+  static std::vector<std::string> ListingOf(const std::string& dir) {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(Out())) names.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
+  }
+  std::vector<std::string> OutListing() const { return ListingOf(Out()); }
+  std::vector<std::string> InListing() const { return ListingOf(In()); }
+  // Whether the folder's file system makes unnamed files.
+  static bool MakesUnnamedFiles(const std::string& dir) {
+    const int fd = open(dir.c_str(), O_TMPFILE | O_RDWR, 0600);
+    if (fd >= 0) close(fd);
+    return fd >= 0;
   }
 
   static ToolRun RunInProcess(const std::vector<std::string>& args) {
@@ -192,28 +203,216 @@ TEST_F(UnattendedRunTest, BadLinesAndDestinationsExitWithTwo) {
   EXPECT_EQ(std::tuple(r.code, r.out, r.err), std::tuple(2, "", bad));
 }
 
-TEST_F(UnattendedRunTest, CtrlCDropsTheVideoBeingWrittenAndKeepsEarlierFiles) {
-  Still("a.bmp");
-  ASSERT_TRUE(
-      platform::test::Ffmpeg("-f lavfi -i testsrc2=s=960x540:r=25 -frames:v 300 "
-                             "-c:v mjpeg -q:v 3 " +
-                             In("b.avi")));
-  Still("c.bmp");
-  const pid_t pid = StartProcess(Q9CONVERT_BINARY, {"-s" + In(), "-d" + Out()}, m_dir);
-  ASSERT_GT(pid, 0);
-  // Wait until the video has started, then interrupt it.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (Text(PathOf("err")).find("converting b.avi") != std::string::npos) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+// A video whose audio cannot be saved turns the TXD option off for the rest
+// of the run, though the options are applied to every file anew.
+TEST_F(UnattendedRunTest, AnAudioFailureTurnsTxdOffForTheRestOfTheRun) {
+  const auto txdFrames = [](const std::string& path) {
+    platform::Sq9Contents contents;
+    std::string error;
+    EXPECT_TRUE(platform::ReadSq9File(path, contents, error)) << error;
+    return std::count_if(contents.frames.begin(), contents.frames.end(),
+                         [](const auto& f) { return f.typeCode == platform::kFrameTransmitData; });
+  };
+  const struct {
+    const char* silent;  // a video without audio, converted before b.avi
+    int code;
+    long txd;  // TXD frames in b.SQ9
+  } cases[] = {{nullptr, 0, 1}, {"a.avi", 1, 0}};
+  fs::copy_file(platform::test::Clip("audio.avi"), In("b.avi"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.silent ? c.silent : "b.avi alone");
+    if (c.silent) fs::copy_file(platform::test::Clip("mjpeg25.avi"), In(c.silent));
+    const ToolRun r = RunProcess(Dirs({"--overwrite", "--save-audio", "--txd"}));
+    EXPECT_EQ(r.code, c.code) << r.err;
+    const size_t told = r.err.find("a TXD frame will not be added.");
+    EXPECT_EQ(told != std::string::npos, c.silent != nullptr) << r.err;
+    EXPECT_EQ(r.err.find("a TXD frame will not be added.", told + 1), std::string::npos);
+    EXPECT_TRUE(fs::exists(In("b.wav")));
+    EXPECT_EQ(txdFrames(Out("b.SQ9")), c.txd);
   }
-  kill(pid, SIGINT);
+}
+
+// Names as long as the file system allows keep their sequence and WAV file:
+// no temporary name is longer than the file's own.
+TEST_F(UnattendedRunTest, LongNamesKeepTheirSequenceAndAudio) {
+  const long nameMax = pathconf(m_dir.c_str(), _PC_NAME_MAX);
+  ASSERT_GE(nameMax, 255);
+  const std::string video = std::string(241, 'V') + ".avi";  // 245 characters
+  const std::string still = std::string(251, 's') + ".bmp";  // 255
+  fs::copy_file(platform::test::Clip("audio.avi"), In(video));
+  Still(still);
+  const ToolRun r = RunProcess(Dirs({"--save-audio"}));
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(OutListing(), (std::vector<std::string>{std::string(241, 'V') + ".SQ9",
+                                                    std::string(251, 's') + ".SQ9"}));
+  EXPECT_TRUE(fs::exists(In(std::string(241, 'v') + ".wav")));
+}
+
+// A video whose header says it holds no frames is a sequence of frame 0
+// alone, wherever its frames would start.
+TEST_F(UnattendedRunTest, AVideoOfNoFramesConvertsToFrameZeroAlone) {
+  const std::vector<uint8_t> clip = platform::test::ReadBytes(platform::test::Clip("mjpeg25.avi"));
+  const struct {
+    const char* name;
+    uint32_t start;
+  } cases[] = {{"empty.avi", 0}, {"late.avi", 5}};
+  for (const auto& c : cases) {
+    std::vector<uint8_t> bytes = clip;
+    ASSERT_TRUE(platform::test::PatchStrh(bytes, "vids", platform::test::kStrhLength, 0));
+    ASSERT_TRUE(platform::test::PatchStrh(bytes, "vids", platform::test::kStrhStart, c.start));
+    platform::test::WriteBytes(In(c.name), bytes);
+  }
+  const ToolRun r = RunProcess(Dirs());
+  EXPECT_EQ(r.code, 0) << r.err;
+  for (const auto& c : cases) {
+    const std::string stem = std::string(c.name).substr(0, std::strlen(c.name) - 3);
+    EXPECT_NE(r.err.find("converting " + std::string(c.name) + " ... ok, 0 frames\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Frames(Out(stem + "SQ9")), 1u) << c.name;
+  }
+}
+
+// Sources of one stem convert to one sequence name: the run says so.
+TEST_F(UnattendedRunTest, TwoSourcesOfOneSequenceNameAreTold) {
+  Still("logo.bmp");
+  ASSERT_TRUE(platform::test::Ffmpeg("-f lavfi -i testsrc=s=64x48 -frames:v 1 " + In("logo.jpg")));
+  Still("other.bmp");
+  const std::string warning =
+      "warning: logo.jpg and logo.bmp both convert to logo.SQ9 in this run; logo.SQ9 now holds "
+      "only logo.jpg\n";
+  const struct {
+    std::vector<std::string> options;
+    std::string told;  // "" nothing about it
+  } cases[] = {
+      {{"--overwrite"}, warning},
+      {{"--overwrite", "-q"}, warning},
+      {{}, "skipping logo.jpg: logo.SQ9 already exists (written from logo.bmp in this run)\n"},
+      // All stills go into one sequence on purpose.
+      {{"--overwrite", "--stills-into", "Stills"}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.options));
+    fs::remove_all(Out());
+    const ToolRun r = RunProcess(Dirs(c.options));
+    EXPECT_EQ(r.code, 0) << r.err;
+    // Told once, and only for the two of one name.
+    const size_t warned = r.err.find("both convert to");
+    EXPECT_EQ(warned != std::string::npos, c.told.starts_with("warning")) << r.err;
+    EXPECT_EQ(r.err.find("both convert to", warned + 1), std::string::npos) << r.err;
+    if (!c.told.empty()) {
+      EXPECT_NE(r.err.find(c.told), std::string::npos) << r.err;
+    }
+  }
+}
+
+// Signals at chosen moments: the program stops itself at the named point
+// (Q9_STOP_AT), gets the signal, and goes on.
+TEST_F(UnattendedRunTest, SignalsDropTheVideoBeingConvertedAndFinishOneBeingSaved) {
+  Still("a.bmp");
+  fs::copy_file(platform::test::Clip("audio.avi"), In("b.avi"));  // frames 1 to 24, audio
+  Still("c.bmp");
+  const struct {
+    int signal;
+    const char* point;
+    int code;
+    const char* line;  // b.avi's
+    const char* summary;
+  } cases[] = {
+      {SIGINT, "frame 3", 130, "cancelled, nothing written", "; interrupted by Ctrl-C\n"},
+      {SIGTERM, "frame 3", 143, "cancelled, nothing written", "; interrupted by SIGTERM\n"},
+      {SIGHUP, "frame 3", 129, "cancelled, nothing written", "; interrupted by SIGHUP\n"},
+      // While the audio is saved and the sequence written, the file is finished.
+      {SIGINT, "commit b.wav", 130, "ok, 24 frames",
+       "; interrupted by Ctrl-C; finished and kept: b.SQ9\n"},
+      {SIGINT, "save b.SQ9", 130, "ok, 24 frames",
+       "; interrupted by Ctrl-C; finished and kept: b.SQ9\n"},
+      {SIGTERM, "commit b.SQ9", 143, "ok, 24 frames",
+       "; interrupted by SIGTERM; finished and kept: b.SQ9\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.point + std::string(" ") + strsignal(c.signal));
+    fs::remove_all(Out()), fs::remove(In("b.wav"));
+    const pid_t pid = StartProcess(Q9CONVERT_BINARY, {"-s" + In(), "-d" + Out(), "--save-audio"},
+                                   m_dir, "", {std::string("Q9_STOP_AT=") + c.point});
+    ASSERT_TRUE(WaitStopped(pid));
+    kill(pid, c.signal), kill(pid, SIGCONT);
+    const ToolRun r = WaitProcess(pid, m_dir);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_NE(r.err.find("converting b.avi ... " + std::string(c.line) + "\n"), std::string::npos)
+        << r.err;
+    EXPECT_TRUE(r.out.ends_with(c.summary)) << r.out;
+    const bool kept = c.line[0] == 'o';
+    // c.bmp is never started; no temporary file is left in either folder.
+    using Names = std::vector<std::string>;
+    const Names out = kept ? Names{"a.SQ9", "b.SQ9"} : Names{"a.SQ9"};
+    const Names in = kept ? Names{"a.bmp", "b.avi", "b.wav", "c.bmp"}  //
+                          : Names{"a.bmp", "b.avi", "c.bmp"};
+    EXPECT_EQ(OutListing(), out);
+    EXPECT_EQ(InListing(), in);
+    if (kept) {
+      EXPECT_EQ(Frames(Out("b.SQ9")), 25u);
+    }
+  }
+
+  // The still images' shared sequence is saved at the end of the run, also
+  // one that a signal stopped.
+  fs::remove_all(Out());
+  const pid_t pid = StartProcess(Q9CONVERT_BINARY, Dirs({"--stills-into", "Stills"}), m_dir, "",
+                                 {"Q9_STOP_AT=frame 3"});
+  ASSERT_TRUE(WaitStopped(pid));
+  kill(pid, SIGTERM), kill(pid, SIGCONT);
   const ToolRun r = WaitProcess(pid, m_dir);
-  EXPECT_EQ(r.code, 130) << r.err;
-  EXPECT_NE(r.err.find("converting b.avi ... cancelled, nothing written"), std::string::npos)
-      << r.err;
-  EXPECT_NE(r.out.find("; interrupted"), std::string::npos) << r.out;
-  EXPECT_EQ(OutListing(), std::vector<std::string>{"a.SQ9"});  // no temporary file either
+  EXPECT_EQ(r.code, 143) << r.err;
+  EXPECT_TRUE(r.out.ends_with("; interrupted by SIGTERM; finished and kept: StillsSQ9\n")) << r.out;
+  EXPECT_EQ(OutListing(), std::vector<std::string>{"StillsSQ9"});
+  EXPECT_EQ(Frames(Out("StillsSQ9")), 2u);
+}
+
+// A kill in the middle of a save leaves every file as it was: the new data
+// has no name until it is complete.
+TEST_F(UnattendedRunTest, AKillDuringASaveLeavesNoFileThatWasNotThereBefore) {
+  if (!MakesUnnamedFiles(m_dir))
+    GTEST_SKIP() << "this file system cannot make unnamed files; saves use named ones";
+  fs::copy_file(platform::test::Clip("audio.avi"), In("b.avi"));
+  Still("c.bmp");
+  const std::string oldStill = "an older sequence";
+  // The audio is saved, whole, before the sequence.
+  const struct {
+    const char* point;
+    bool olderFiles;  // b.SQ9, b.wav and c.SQ9 exist and are replaced (--overwrite)
+    bool wavSaved;    // b.wav was saved before the point
+  } cases[] = {
+      {"frame 5", false, false},     {"commit b.wav", false, false}, {"save b.SQ9", false, true},
+      {"commit b.SQ9", false, true}, {"commit b.wav", true, false},  {"commit b.SQ9", true, true},
+      {"commit c.SQ9", true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.point + std::string(c.olderFiles ? " over older files" : ""));
+    fs::remove_all(Out()), fs::remove(In("b.wav"));
+    fs::create_directories(Out());
+    std::vector<std::string> args = {"-s" + In(), "-d" + Out(), "--save-audio"};
+    if (c.olderFiles) {
+      std::ofstream(Out("c.SQ9")) << oldStill;
+      std::ofstream(In("b.wav")) << oldStill;
+      std::ofstream(Out("b.SQ9")) << oldStill;
+      args.push_back("--overwrite");
+    }
+    const std::vector<std::string> outBefore = OutListing();
+    std::vector<std::string> inBefore = InListing();
+    if (c.wavSaved && !c.olderFiles) inBefore.insert(inBefore.begin() + 1, "b.wav");
+    const pid_t pid =
+        StartProcess(Q9CONVERT_BINARY, args, m_dir, "", {std::string("Q9_STOP_AT=") + c.point});
+    ASSERT_TRUE(WaitStopped(pid));
+    kill(pid, SIGKILL);
+    EXPECT_EQ(WaitProcess(pid, m_dir).code, -1);
+    EXPECT_EQ(OutListing(), outBefore);
+    EXPECT_EQ(InListing(), inBefore);
+    if (c.olderFiles) {  // the file being saved is the old one still
+      const std::string name = std::string(c.point).substr(std::strlen("commit "));
+      EXPECT_TRUE(Text(name.ends_with(".wav") ? In(name) : Out(name)) == oldStill);
+    }
+  }
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/base/stop_point.h"
+
 namespace q9::platform {
 namespace {
 
@@ -196,6 +198,13 @@ Result<> AtomicFile::Truncate() {
   return {};
 }
 
+Result<> AtomicFile::Resize(uint64_t size) {
+  if (m_fd < 0) return Failure{"the file is not open", EBADF};
+  if (Result<> flushed = Flush(); !flushed) return flushed;
+  if (::ftruncate(m_fd, off_t(size)) != 0) return Failed(Failure::FromErrno(errno));
+  return {};
+}
+
 Result<> AtomicFile::PutInPlace() {
   if (!m_tempName.empty()) {
     if (::renameat(m_dirFd, m_tempName.c_str(), m_dirFd, m_name.c_str()) != 0)
@@ -229,6 +238,8 @@ Result<> AtomicFile::PutInPlace() {
 Result<> AtomicFile::Commit() {
   if (m_fd < 0) return Failure{"the file is not open", EBADF};
   Result<> done = Flush();
+  // Complete but nameless: a kill from here on still leaves no file behind.
+  if (done && StopPoint::Armed()) StopPoint::Reach("commit " + m_name);
   // A file system that cannot sync says EINVAL; its data is as safe as it gets.
   if (done && ::fsync(m_fd) != 0 && errno != EINVAL) done = Failure::FromErrno(errno);
   if (done) done = PutInPlace();

@@ -65,6 +65,9 @@ class AtomicFile {
   Result<size_t> ReadAt(uint64_t offset, std::span<uint8_t> into);
   // Drops everything written and starts again at position 0.
   Result<> Truncate();
+  // Cuts the file to size bytes, or lengthens it with zeros that take no
+  // disk space until written; the current position stays.
+  Result<> Resize(uint64_t size);
 
   // Syncs the file, puts it in place of the target and syncs the folder.
   // The file is closed afterwards, either way; on failure the target is as

@@ -133,6 +133,25 @@ TEST_F(AtomicFileTest, StreamsPatchesAndReadsBack) {
   }
 }
 
+// A writer cuts what it no longer needs or lengthens the file to a size
+// known at the end; the lengthened part reads as zeros.
+TEST_F(AtomicFileTest, ResizeCutsAndLengthens) {
+  AtomicFile file;
+  EXPECT_FALSE(file.Resize(4));  // nothing open
+  ASSERT_TRUE(file.Open(PathOf("r.sq9")));
+  ASSERT_TRUE(file.Write(Bytes("abcdefgh")));  // still in the buffer: written first
+  ASSERT_TRUE(file.Resize(3));
+  EXPECT_EQ(*file.Size(), 3u);
+  ASSERT_TRUE(file.Resize(6));
+  std::vector<uint8_t> back(8, 'x');
+  EXPECT_EQ(*file.ReadAt(0, back), 6u);
+  EXPECT_EQ(back, Bytes(std::string("abc\0\0\0xx", 8)));
+  EXPECT_EQ(file.Position(), 8u);  // where the next write goes, past the end now
+  ASSERT_TRUE(file.Write(Bytes("!")));
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(Contents("r.sq9"), std::string("abc\0\0\0\0\0!", 9));
+}
+
 TEST_F(AtomicFileTest, RefusedTargetsGiveAReason) {
   fs::create_directory(m_dir / "folder");
   fs::create_directory(m_dir / "locked");

@@ -28,4 +28,10 @@ bool CQ9DataFrame::WritePayload(CQ9RiffFile& file) const {
   return WriteHeader(file) && file.Write(m_dataHdr.View()) && WriteBulbs(file);
 }
 
+bool CQ9DataFrame::ReadPayload(CQ9RiffFile& file, uint64_t offset, uint32_t size) {
+  const uint64_t data = offset + tag_Q9_GRP_HDR::kSize;
+  return size == PayloadSize() && ReadHeader(file, offset) && file.ReadAt(data, m_dataHdr.bytes) &&
+         ReadBulbs(file, data + tag_Q9_DATA_HDR::kSize);
+}
+
 }  // namespace q9::platform

@@ -28,6 +28,7 @@ class CQ9DataFrame : public CQ9GphFrame {
 
   uint32_t PayloadSize() const override;
   bool WritePayload(CQ9RiffFile& file) const override;
+  bool ReadPayload(CQ9RiffFile& file, uint64_t offset, uint32_t size) override;
 
  private:
   CQ9DataFrame();

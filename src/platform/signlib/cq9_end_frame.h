@@ -14,6 +14,7 @@ class CQ9EndFrame : public CQ9Frame {
 
   uint32_t PayloadSize() const override { return 0; }
   bool WritePayload(CQ9RiffFile&) const override { return true; }
+  bool ReadPayload(CQ9RiffFile&, uint64_t, uint32_t size) override { return size == 0; }
 };
 
 }  // namespace q9::platform

@@ -35,6 +35,9 @@ class CQ9Frame {
   virtual uint32_t PayloadSize() const = 0;
   // Writes that payload; false when the file refused the bytes.
   virtual bool WritePayload(CQ9RiffFile& file) const = 0;
+  // Reads back a payload of size bytes that WritePayload wrote at offset of
+  // file; false when the bytes are not there or do not fit this frame.
+  virtual bool ReadPayload(CQ9RiffFile& file, uint64_t offset, uint32_t size) = 0;
 
  protected:
   explicit CQ9Frame(uint32_t typeCode) : m_typeCode(typeCode) {}

@@ -44,11 +44,26 @@ bool CQ9GphFrame::WriteHeader(CQ9RiffFile& file) const {
 }
 
 bool CQ9GphFrame::WriteBulbs(CQ9RiffFile& file) const {
+  if (!m_bulbsHandedOut) return file.WriteZeros(m_bulbSize);
   return file.Write({m_bulbs, m_bulbSize});
 }
 
 bool CQ9GphFrame::WritePayload(CQ9RiffFile& file) const {
   return WriteHeader(file) && WriteBulbs(file);
+}
+
+bool CQ9GphFrame::ReadHeader(CQ9RiffFile& file, uint64_t offset) {
+  return file.ReadAt(offset, m_hdr.bytes);
+}
+
+bool CQ9GphFrame::ReadBulbs(CQ9RiffFile& file, uint64_t offset) {
+  m_bulbsHandedOut = true;
+  return file.ReadAt(offset, {m_bulbs, m_bulbSize});
+}
+
+bool CQ9GphFrame::ReadPayload(CQ9RiffFile& file, uint64_t offset, uint32_t size) {
+  return size == PayloadSize() && ReadHeader(file, offset) &&
+         ReadBulbs(file, offset + tag_Q9_GRP_HDR::kSize);
 }
 
 }  // namespace q9::platform

@@ -23,12 +23,16 @@ class CQ9GphFrame : public CQ9Frame {
   tag_Q9_GRP_HDR* GphHdr() { return &m_hdr; }
   const tag_Q9_GRP_HDR* GphHdr() const { return &m_hdr; }
   // BulbDataSize() writable bytes.
-  uint8_t* BulbData() { return m_bulbs; }
+  uint8_t* BulbData() {
+    m_bulbsHandedOut = true;
+    return m_bulbs;
+  }
   const uint8_t* BulbData() const { return m_bulbs; }
   uint32_t BulbDataSize() const { return m_bulbSize; }
 
   uint32_t PayloadSize() const override;
   bool WritePayload(CQ9RiffFile& file) const override;
+  bool ReadPayload(CQ9RiffFile& file, uint64_t offset, uint32_t size) override;
 
  protected:
   explicit CQ9GphFrame(uint32_t typeCode);
@@ -38,6 +42,8 @@ class CQ9GphFrame : public CQ9Frame {
   void ClearGraphics();
   bool WriteHeader(CQ9RiffFile& file) const;
   bool WriteBulbs(CQ9RiffFile& file) const;
+  bool ReadHeader(CQ9RiffFile& file, uint64_t offset);
+  bool ReadBulbs(CQ9RiffFile& file, uint64_t offset);
 
  private:
   tag_Q9_GRP_HDR m_hdr{};
@@ -45,6 +51,9 @@ class CQ9GphFrame : public CQ9Frame {
   // costs memory only once its bulbs are written.
   uint8_t* m_bulbs = nullptr;
   uint32_t m_bulbSize = 0;
+  // False while nobody was given the bulbs to write: they are still the
+  // zeros they were made with, and go to the file as a hole.
+  bool m_bulbsHandedOut = false;
 };
 
 }  // namespace q9::platform

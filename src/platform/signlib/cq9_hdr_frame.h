@@ -20,6 +20,7 @@ class CQ9HdrFrame : public CQ9Frame {
 
   uint32_t PayloadSize() const override;
   bool WritePayload(CQ9RiffFile& file) const override;
+  bool ReadPayload(CQ9RiffFile& file, uint64_t offset, uint32_t size) override;
 
  private:
   tag_Q9_HDR_FRM m_record{};

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/signlib/byte_io.h"
 #include "platform/signlib/cq9_riff_file.h"
 #include "platform/signlib/sq9_format.h"
 
@@ -57,6 +58,27 @@ bool CQ9IncFrame::WritePayload(CQ9RiffFile& file) const {
          file.Write({reinterpret_cast<const uint8_t*>(f.path.data()), f.path.size()});
   }
   return ok;
+}
+
+bool CQ9IncFrame::ReadPayload(CQ9RiffFile& file, uint64_t offset, uint32_t size) {
+  if (size > kSq9IncMaxPayload) return false;
+  std::vector<uint8_t> payload(size);
+  if (!file.ReadAt(offset, payload)) return false;
+  ByteReader in(payload);
+  const uint16_t count = in.U16();
+  if (count > kMaxFields) return false;
+  std::vector<Field> fields;
+  fields.reserve(kMaxFields);  // as the constructor does: SetFieldCount never allocates
+  fields.resize(count);
+  for (Field& f : fields) {
+    f.enabled = in.U8() != 0;
+    in.U8();  // reserved
+    const std::span<const uint8_t> path = in.Bytes(in.U16());
+    f.path.assign(path.begin(), path.end());
+  }
+  if (!in.Ok() || in.Remaining() != 0) return false;
+  m_fields = std::move(fields);
+  return true;
 }
 
 }  // namespace q9::platform

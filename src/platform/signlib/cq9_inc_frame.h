@@ -36,6 +36,7 @@ class CQ9IncFrame : public CQ9Frame {
 
   uint32_t PayloadSize() const override;
   bool WritePayload(CQ9RiffFile& file) const override;
+  bool ReadPayload(CQ9RiffFile& file, uint64_t offset, uint32_t size) override;
 
  private:
   struct Field {

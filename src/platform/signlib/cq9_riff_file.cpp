@@ -1,10 +1,21 @@
 #include "platform/signlib/cq9_riff_file.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "platform/signlib/byte_io.h"
 
 namespace q9::platform {
+namespace {
+
+// Zero runs at least this long past the end become holes.
+constexpr size_t kHoleMinimum = size_t(64) << 10;
+// The most MoveBytes holds in memory at once.
+constexpr uint64_t kMoveBuffer = uint64_t(1) << 20;
+
+}  // namespace
 
 CQ9RiffFile::CQ9RiffFile() = default;
 
@@ -34,13 +45,6 @@ bool CQ9RiffFile::OpenPath(const char* path, bool makeTemp) {
   return true;
 }
 
-bool CQ9RiffFile::BeginWrite() {
-  if (!m_open) return false;
-  // A commit closes the file; the next save makes a new one.
-  if (!m_file.IsOpen()) return m_file.Open(m_path).Ok();
-  return m_file.Truncate().Ok();
-}
-
 bool CQ9RiffFile::Write(std::span<const uint8_t> bytes) {
   return m_file.Write(bytes).Ok();
 }
@@ -58,6 +62,13 @@ bool CQ9RiffFile::WriteU32(uint32_t v) {
 }
 
 bool CQ9RiffFile::WriteZeros(size_t n) {
+  if (n >= kHoleMinimum) {
+    const Result<uint64_t> size = m_file.Size();
+    if (size && m_file.Position() >= *size) {
+      const uint64_t end = m_file.Position() + n;
+      return m_file.Seek(int64_t(n), SEEK_CUR) && m_file.Resize(end);
+    }
+  }
   static constexpr uint8_t kZeros[256] = {};
   while (n > 0) {
     const size_t k = n < sizeof kZeros ? n : sizeof kZeros;
@@ -65,6 +76,40 @@ bool CQ9RiffFile::WriteZeros(size_t n) {
     n -= k;
   }
   return true;
+}
+
+bool CQ9RiffFile::ReadAt(uint64_t offset, std::span<uint8_t> into) {
+  const Result<size_t> read = m_file.ReadAt(offset, into);
+  return read && *read == into.size();
+}
+
+bool CQ9RiffFile::SeekTo(uint64_t offset) {
+  // Seeking flushes the write buffer: only when the position really changes.
+  return m_file.Position() == offset || m_file.Seek(int64_t(offset), SEEK_SET);
+}
+
+bool CQ9RiffFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
+  return m_file.WriteAt(offset, bytes).Ok();
+}
+
+bool CQ9RiffFile::MoveBytes(uint64_t from, uint64_t to, uint64_t size) {
+  if (from == to || size == 0) return true;
+  std::vector<uint8_t> buffer(size_t(std::min(size, kMoveBuffer)));
+  // Moving up, the last block goes first, so that no byte is overwritten
+  // before it has been read; moving down, the first.
+  const bool up = to > from;
+  for (uint64_t done = 0; done < size;) {
+    const size_t n = size_t(std::min<uint64_t>(buffer.size(), size - done));
+    const uint64_t at = up ? size - done - n : done;
+    if (!ReadAt(from + at, {buffer.data(), n}) || !WriteAt(to + at, {buffer.data(), n}))
+      return false;
+    done += n;
+  }
+  return true;
+}
+
+bool CQ9RiffFile::SetSize(uint64_t size) {
+  return m_file.Resize(size).Ok();
 }
 
 bool CQ9RiffFile::Commit() {

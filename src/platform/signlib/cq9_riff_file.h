@@ -1,7 +1,7 @@
 #pragma once
-// The file under a sequence: its destination path and the AtomicFile a save
-// writes, so that a destination is either the old file or the complete new
-// one.
+// The file under a sequence: its destination path and the AtomicFile that
+// takes the sequence's chunks while it is built, so that a destination is
+// either the old file or the complete new one.
 
 #include <cstdint>
 #include <span>
@@ -27,12 +27,17 @@ class CQ9RiffFile {
   // The destination path; empty when closed.
   const std::string& Path() const { return m_path; }
 
-  // Writing while a save runs (between BeginWrite and Commit). After a
+  // Writing into the temporary file, at the current position. After a
   // failure every later write fails too.
   bool Write(std::span<const uint8_t> bytes);
   bool WriteU16(uint16_t v);
   bool WriteU32(uint32_t v);
+  // n zero bytes. A long run past the end of what was written becomes a
+  // hole, which reads as zeros and takes no disk space.
   bool WriteZeros(size_t n);
+  // Reads back into.size() written bytes at offset; false when fewer are
+  // there.
+  bool ReadAt(uint64_t offset, std::span<uint8_t> into);
 
  protected:
   // Takes path as the destination. With makeTemp, creates the temporary file
@@ -40,11 +45,23 @@ class CQ9RiffFile {
   // the whole sequence was built. Fails on a path without a file name and on
   // a directory.
   bool OpenPath(const char* path, bool makeTemp);
-  // Starts writing the temporary file from its start; after an earlier
-  // Commit a new temporary file is made.
-  bool BeginWrite();
-  // Puts the written file in place of the destination.
+  // True while the temporary file is open: from OpenPath with makeTemp until
+  // Commit or DropTemporary.
+  bool HasTemporary() const { return m_file.IsOpen(); }
+  // Moves the position where Write goes.
+  bool SeekTo(uint64_t offset);
+  uint64_t Position() const { return m_file.Position(); }
+  bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
+  // Moves size bytes from one offset to another, as memmove does, through a
+  // buffer of bounded size.
+  bool MoveBytes(uint64_t from, uint64_t to, uint64_t size);
+  // Cuts or lengthens the file to size bytes.
+  bool SetSize(uint64_t size);
+  // Puts the written file in place of the destination; the temporary file is
+  // gone afterwards, either way.
   bool Commit();
+  // Drops the temporary file; the destination stays as it was.
+  void DropTemporary() { m_file.Abort(); }
 
  private:
   std::string m_path;

@@ -1,9 +1,12 @@
 #include "platform/signlib/cq9_sequence_file.h"
 
+#include <filesystem>
 #include <new>
 #include <string>
 
 #include "platform/base/read_whole_file.h"
+#include "platform/base/stop_point.h"
+#include "platform/signlib/byte_io.h"
 #include "platform/signlib/cq9_data_frame.h"
 #include "platform/signlib/cq9_end_frame.h"
 #include "platform/signlib/cq9_gph_frame.h"
@@ -38,6 +41,8 @@ uint64_t MaxChunkBytes(uint32_t typeCode, uint32_t bulbDataSize) {
 
 std::unique_ptr<CQ9Frame> MakeFrame(uint32_t typeCode, uint32_t bulbDataSize) {
   switch (typeCode) {
+    case kFrameSequenceHeader:
+      return std::unique_ptr<CQ9Frame>(new (std::nothrow) CQ9HdrFrame());
     case kFrameGraphics:
       return CQ9GphFrame::Create(bulbDataSize);
     case kFrameData:
@@ -52,6 +57,13 @@ std::unique_ptr<CQ9Frame> MakeFrame(uint32_t typeCode, uint32_t bulbDataSize) {
       return nullptr;
   }
 }
+
+// Bytes of the file that keep their distance while they move together.
+struct Move {
+  uint64_t from = 0;
+  uint64_t to = 0;
+  uint64_t size = 0;
+};
 
 }  // namespace
 
@@ -74,13 +86,13 @@ int CQ9SequenceFile::OpenCreate(const char* path, uint16_t rows, uint16_t column
   // A preview-only destination is never written, so it needs no temporary file.
   if (!OpenPath(path, !previewOnly)) return 0;
 
-  std::unique_ptr<CQ9Frame> header(new (std::nothrow) CQ9HdrFrame());
+  std::unique_ptr<CQ9Frame> header = MakeFrame(kFrameSequenceHeader, 0);
   if (!header) {
     Close();
     return 0;
   }
   try {
-    m_frames.push_back(std::move(header));
+    m_slots.push_back(Slot{std::move(header), kFrameSequenceHeader});
   } catch (const std::bad_alloc&) {
     Close();
     return 0;
@@ -92,6 +104,7 @@ int CQ9SequenceFile::OpenCreate(const char* path, uint16_t rows, uint16_t column
   m_bulbDataSize = static_cast<uint32_t>(bulbDataSize);
   m_destinationPreviewOnly = previewOnly;
   m_riffSizeBound = 4 + Sq9ChunkBytes(kSq9HeaderSize) + MaxChunkBytes(kFrameSequenceHeader, 0);
+  m_storeEnd = kSq9PrefixSize;  // the RIFF header and the header chunk come at Save
   return 1;
 }
 
@@ -120,8 +133,10 @@ int CQ9SequenceFile::AddFrame(uint32_t typeCode, int position) {
 
   std::unique_ptr<CQ9Frame> frame = MakeFrame(typeCode, m_bulbDataSize);
   if (!frame) return kErrorInsertingFrame;
+  // A frame appended after the last one makes that one final.
+  if (at == count && !Store(m_slots.back())) return kErrorInsertingFrame;
   try {
-    m_frames.insert(m_frames.begin() + at, std::move(frame));
+    m_slots.insert(m_slots.begin() + at, Slot{std::move(frame), typeCode});
   } catch (const std::bad_alloc&) {
     return kErrorInsertingFrame;
   }
@@ -130,42 +145,125 @@ int CQ9SequenceFile::AddFrame(uint32_t typeCode, int position) {
 }
 
 CQ9Frame* CQ9SequenceFile::Frame(int index) {
-  return index >= 0 && index < FrameCount() ? m_frames[static_cast<size_t>(index)].get() : nullptr;
+  if (index < 0 || index >= FrameCount()) return nullptr;
+  Slot& slot = m_slots[static_cast<size_t>(index)];
+  return slot.frame ? slot.frame.get() : Load(slot);
 }
 
-const CQ9Frame* CQ9SequenceFile::Frame(int index) const {
-  return index >= 0 && index < FrameCount() ? m_frames[static_cast<size_t>(index)].get() : nullptr;
+uint32_t CQ9SequenceFile::PayloadSizeOf(const Slot& slot) {
+  return slot.frame ? slot.frame->PayloadSize() : slot.storedSize;
 }
 
-bool CQ9SequenceFile::WriteHeaderChunk(uint32_t frameCount) {
-  return WriteU32(kSq9HeaderChunk) && WriteU32(kSq9HeaderSize) && WriteU16(kSq9Version) &&
-         WriteU16(m_rows) && WriteU16(m_columns) && WriteU16(0) && WriteU32(m_colorType) &&
-         WriteU32(m_pixelTech) && WriteU32(m_previewOnly ? kSq9FlagPreviewOnly : 0) &&
-         WriteU32(frameCount) && WriteU32(m_bulbDataSize);
+bool CQ9SequenceFile::WriteChunk(const CQ9Frame& frame) {
+  const uint32_t size = frame.PayloadSize();
+  return WriteU32(frame.TypeCode()) && WriteU32(size) && frame.WritePayload(*this) &&
+         ((size & 1) == 0 || WriteZeros(1));
+}
+
+bool CQ9SequenceFile::Store(Slot& slot) {
+  // Without a temporary file (a preview-only destination, which is never
+  // saved) frames stay in memory.
+  if (!slot.frame || !HasTemporary()) return true;
+  const uint64_t at = m_storeEnd;
+  if (!SeekTo(at) || !WriteChunk(*slot.frame)) return false;
+  slot.storedSize = slot.frame->PayloadSize();
+  slot.storedAt = at;
+  slot.frame.reset();
+  m_storeEnd = Position();
+  return true;
+}
+
+CQ9Frame* CQ9SequenceFile::Load(Slot& slot) {
+  std::unique_ptr<CQ9Frame> frame = MakeFrame(slot.typeCode, m_bulbDataSize);
+  if (!frame || !HasTemporary() || !frame->ReadPayload(*this, slot.storedAt + 8, slot.storedSize))
+    return nullptr;
+  // Its chunk in the file is left behind; Save writes the frame anew.
+  slot.frame = std::move(frame);
+  return slot.frame.get();
+}
+
+bool CQ9SequenceFile::MoveStoredFrames(const std::vector<uint64_t>& finalAt) {
+  // Stored frames lie in the file in their order; frames inserted before
+  // them or read back in the meantime change where they belong. Neighbours
+  // that keep their distance move together.
+  std::vector<Move> moves;
+  for (size_t i = 0; i < m_slots.size(); ++i) {
+    const Slot& slot = m_slots[i];
+    if (slot.frame) continue;
+    const uint64_t size = Sq9ChunkBytes(slot.storedSize);
+    Move* last = moves.empty() ? nullptr : &moves.back();
+    if (last != nullptr && last->from + last->size == slot.storedAt &&
+        last->to + last->size == finalAt[i]) {
+      last->size += size;
+    } else if (slot.storedAt != finalAt[i]) {
+      moves.push_back({slot.storedAt, finalAt[i], size});
+    } else {
+      moves.push_back({slot.storedAt, slot.storedAt, size});  // stays; may join the next
+    }
+  }
+  // A block moving up can only land on blocks after it that move up too, and
+  // one moving down on blocks before it that move down: those moving up go
+  // from the last, then those moving down from the first.
+  for (auto m = moves.rbegin(); m != moves.rend(); ++m)
+    if (m->to > m->from && !MoveBytes(m->from, m->to, m->size)) return false;
+  for (const Move& m : moves)
+    if (m.to < m.from && !MoveBytes(m.from, m.to, m.size)) return false;
+  return true;
+}
+
+bool CQ9SequenceFile::WritePrefix(uint32_t riffSize) {
+  ByteWriter out;
+  out.U32(kRiffId);
+  out.U32(riffSize);
+  out.U32(kSq9FormType);
+  out.U32(kSq9HeaderChunk);
+  out.U32(kSq9HeaderSize);
+  out.U16(kSq9Version);
+  out.U16(m_rows);
+  out.U16(m_columns);
+  out.U16(0);
+  out.U32(m_colorType);
+  out.U32(m_pixelTech);
+  out.U32(m_previewOnly ? kSq9FlagPreviewOnly : 0);
+  out.U32(static_cast<uint32_t>(m_slots.size()));
+  out.U32(m_bulbDataSize);
+  return WriteAt(0, out.Data());
 }
 
 int CQ9SequenceFile::Save() {
-  if (!IsOpen() || m_destinationPreviewOnly) return 0;
-  uint64_t riffSize = 4 + Sq9ChunkBytes(kSq9HeaderSize);
-  for (const auto& frame : m_frames) riffSize += Sq9ChunkBytes(frame->PayloadSize());
-  if (riffSize > kSq9MaxRiffSize) return 0;  // AddFrame keeps us below this
-
-  if (!BeginWrite()) return 0;
-  bool ok = WriteU32(kRiffId) && WriteU32(static_cast<uint32_t>(riffSize)) &&
-            WriteU32(kSq9FormType) && WriteHeaderChunk(static_cast<uint32_t>(m_frames.size()));
-  for (const auto& frame : m_frames) {
-    if (!ok) break;
-    const uint32_t size = frame->PayloadSize();
-    ok = WriteU32(frame->TypeCode()) && WriteU32(size) && frame->WritePayload(*this) &&
-         ((size & 1) == 0 || WriteZeros(1));
+  if (!IsOpen() || m_destinationPreviewOnly || !HasTemporary()) return 0;
+  std::vector<uint64_t> finalAt;
+  uint64_t end = kSq9PrefixSize;
+  try {
+    finalAt.reserve(m_slots.size());
+  } catch (const std::bad_alloc&) {
+    return 0;
   }
-  return ok && Commit() ? 1 : 0;
+  for (const Slot& slot : m_slots) {
+    finalAt.push_back(end);
+    end += Sq9ChunkBytes(PayloadSizeOf(slot));
+  }
+  if (end - 8 > kSq9MaxRiffSize) return 0;  // AddFrame keeps us below this
+
+  bool ok = MoveStoredFrames(finalAt);
+  if (StopPoint::Armed())
+    StopPoint::Reach("save " + std::filesystem::path(Path()).filename().string());
+  for (size_t i = 0; ok && i < m_slots.size(); ++i) {
+    if (m_slots[i].frame) ok = SeekTo(finalAt[i]) && WriteChunk(*m_slots[i].frame);
+  }
+  ok = ok && WritePrefix(static_cast<uint32_t>(end - 8)) && SetSize(end);
+  if (!ok) {
+    // Frames may have moved half-way: this file can only be dropped.
+    DropTemporary();
+    return 0;
+  }
+  return Commit() ? 1 : 0;
 }
 
 void CQ9SequenceFile::Close() {
   CQ9RiffFile::Close();
-  m_frames.clear();
-  m_frames.shrink_to_fit();
+  m_slots.clear();
+  m_slots.shrink_to_fit();
   m_rows = 0;
   m_columns = 0;
   m_colorType = 0;
@@ -174,6 +272,7 @@ void CQ9SequenceFile::Close() {
   m_previewOnly = false;
   m_destinationPreviewOnly = false;
   m_riffSizeBound = 0;
+  m_storeEnd = 0;
 }
 
 }  // namespace q9::platform

@@ -1,8 +1,16 @@
 #pragma once
-// A sequence file being written: the geometry of its sign and its frames,
-// held in memory until Save writes them through an AtomicFile, which puts
-// the complete file in place of the destination. Frame 0 is the header
-// frame ("hdr ", CQ9HdrFrame) that every sequence starts with.
+// A sequence file being written: the geometry of its sign and its frames.
+// Frame 0 is the header frame ("hdr ", CQ9HdrFrame) that every sequence
+// starts with.
+//
+// Frames go to a temporary file in the destination's folder while the
+// sequence is built, so memory holds a few frames whatever the length: a
+// frame is final once another frame is appended after it, and is written
+// then. Save adds what is still in memory, fills in the counts, and puts the
+// complete file in place of the destination through an AtomicFile. Frames
+// inserted before written ones, and written frames asked for again, stay in
+// memory until Save, which then moves the written frames to their places in
+// the file.
 //
 // Results follow the library's convention: non-zero for success, 0 for
 // failure; AddFrame gives a frame index or a negative code.
@@ -49,13 +57,16 @@ class CQ9SequenceFile : public CQ9RiffFile {
   // kErrorInsertingFrame for another type, position 0 or below −1, a closed
   // sequence or no memory, and kFrameLimitReached when the sequence holds
   // 65,535 frames or the file would outgrow a 32-bit RIFF size.
+  // Appending writes the frame that was last so far to the file, and gives
+  // kErrorInsertingFrame when that write fails (a full disk).
   int AddFrame(uint32_t typeCode, int position);
 
-  // The frame at index; nullptr out of range. Pointers stay valid until the
-  // sequence is closed.
+  // The frame at index; nullptr out of range. A frame already written is
+  // read back and stays in memory from then on. A pointer stays valid until
+  // a frame is appended after its frame while that one is the last, or the
+  // sequence is saved or closed.
   CQ9Frame* Frame(int index);
-  const CQ9Frame* Frame(int index) const;
-  int FrameCount() const { return static_cast<int>(m_frames.size()); }
+  int FrameCount() const { return static_cast<int>(m_slots.size()); }
 
   // Geometry of the open sequence; zeros when closed.
   uint16_t Rows() const { return m_rows; }
@@ -66,9 +77,11 @@ class CQ9SequenceFile : public CQ9RiffFile {
   // Bytes of bulb data in each graphics and data frame.
   uint32_t BulbDataSize() const { return m_bulbDataSize; }
 
-  // Writes all frames to the temporary file and puts it in place of the
-  // destination. Refuses a closed sequence and a preview-only
-  // destination; on failure the destination is unchanged.
+  // Writes the frames still in memory and the counts to the temporary file
+  // and puts it in place of the destination. Refuses a closed sequence and
+  // a preview-only destination; on failure the destination is unchanged.
+  // A sequence is saved once: afterwards its frames are in the destination,
+  // and Save gives 0.
   virtual int Save();
 
   // Closes the sequence and drops its frames; without a Save, the destination
@@ -76,9 +89,24 @@ class CQ9SequenceFile : public CQ9RiffFile {
   void Close() override;
 
  private:
-  bool WriteHeaderChunk(uint32_t frameCount);
+  // One frame of the sequence: in memory, or only in the temporary file.
+  struct Slot {
+    std::unique_ptr<CQ9Frame> frame;  // null while the frame is in the file only
+    uint32_t typeCode = 0;
+    uint32_t storedSize = 0;  // payload size of the chunk in the file
+    uint64_t storedAt = 0;    // where that chunk starts
+  };
+  static uint32_t PayloadSizeOf(const Slot& slot);
+  // Writes a frame held in memory at the end of the file and lets it go.
+  bool Store(Slot& slot);
+  CQ9Frame* Load(Slot& slot);
+  bool WriteChunk(const CQ9Frame& frame);
+  bool MoveStoredFrames(const std::vector<uint64_t>& finalAt);
+  bool WritePrefix(uint32_t riffSize);
 
-  std::vector<std::unique_ptr<CQ9Frame>> m_frames;
+  std::vector<Slot> m_slots;
+  // Where the next stored frame goes: the end of the temporary file.
+  uint64_t m_storeEnd = 0;
   uint16_t m_rows = 0;
   uint16_t m_columns = 0;
   uint32_t m_colorType = 0;

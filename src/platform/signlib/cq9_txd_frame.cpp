@@ -15,4 +15,8 @@ bool CQ9TxdFrame::WritePayload(CQ9RiffFile& file) const {
   return file.Write(m_record.View());
 }
 
+bool CQ9TxdFrame::ReadPayload(CQ9RiffFile& file, uint64_t offset, uint32_t size) {
+  return size == m_record.kSize && file.ReadAt(offset, m_record.bytes);
+}
+
 }  // namespace q9::platform

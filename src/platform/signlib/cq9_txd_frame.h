@@ -18,6 +18,7 @@ class CQ9TxdFrame : public CQ9Frame {
 
   uint32_t PayloadSize() const override;
   bool WritePayload(CQ9RiffFile& file) const override;
+  bool ReadPayload(CQ9RiffFile& file, uint64_t offset, uint32_t size) override;
 
  private:
   tag_Q9_TXD_FRM m_record{};

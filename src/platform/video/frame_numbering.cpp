@@ -50,6 +50,7 @@ void FrameNumbering::Describe(const MediaInput& input, int streamIndex) {
     m_info.length = avi->length;
     m_info.scale = avi->scale;
     m_info.rate = avi->rate;
+    m_info.fromHeader = true;
     return;
   }
   if (m_stampIsFrame) {

@@ -14,6 +14,9 @@ struct VideoStreamInfo {
   uint32_t rate = 0;   // may be 0 in a broken AVI header
   int32_t width = 0;
   int32_t height = 0;
+  // start and length are an AVI stream header's own: a length of 0 there
+  // says the stream holds no frames, not that its length is unknown.
+  bool fromHeader = false;
 
   // Frames run from start to start + length - 1.
   int64_t LastFrameNumber() const { return start + length - 1; }
