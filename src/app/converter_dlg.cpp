@@ -486,6 +486,10 @@ void CConverterDlg::ShowStatusText(const std::string& text) {
   gui::PumpPendingEvents();
 }
 
+void CConverterDlg::PumpEvents() {
+  gui::PumpPendingEvents();
+}
+
 MessageAnswer CConverterDlg::ShowMessage(const std::string& text, const std::string& caption,
                                          MessageButtons buttons, MessageIcon icon) {
   return Ask(QString::fromStdString(text), QString::fromStdString(caption), buttons, icon);

@@ -62,12 +62,21 @@ Options (the long ones also as --option=VALUE):
 and --txd in the order given, to every file after it opens; positions from a
 settings set are checked against each file's picture.
 
-Ctrl-C stops the run: the file being converted is dropped (nothing of it is
-left), files already written stay.
+Every file that cannot be converted gets a warning line with the reason
+(not a picture, truncated, damaged, too large with its size and the limit,
+unreadable, a PostScript time-out); entries of SOURCE that are no files
+(folders, pipes, devices, broken links) are named and skipped. Damage a
+file converted despite (repeated video frames, a header that promised more
+frames than the file holds) is told in a warning too. Pictures may have up
+to 100 megapixels; .eps files are drawn by Ghostscript in a child process
+confined to a private folder and stopped after 20 seconds.
+
+Ctrl-C or SIGTERM stops the run: the file being converted is dropped
+(nothing of it is left), files already written stay.
 
 Exit status: 0 every file converted or kept because it existed, 1 a file
-failed or was of unknown type, 2 a wrong command line or destination,
-130 interrupted.
+failed or was of unknown type, 2 a wrong command line or destination or a
+source directory that cannot be read, 130 interrupted.
 )";
 
 using platform::Failure;

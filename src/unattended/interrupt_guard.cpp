@@ -28,11 +28,15 @@ InterruptGuard::InterruptGuard() {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;  // reads and writes in progress carry on
-  m_installed = sigaction(SIGINT, &action, &m_previous) == 0;
+  // A helper program (Ghostscript) runs in a group of its own: the run
+  // ends it itself on its way out.
+  m_installedInt = sigaction(SIGINT, &action, &m_previousInt) == 0;
+  m_installedTerm = sigaction(SIGTERM, &action, &m_previousTerm) == 0;
 }
 
 InterruptGuard::~InterruptGuard() {
-  if (m_installed) sigaction(SIGINT, &m_previous, nullptr);
+  if (m_installedInt) sigaction(SIGINT, &m_previousInt, nullptr);
+  if (m_installedTerm) sigaction(SIGTERM, &m_previousTerm, nullptr);
 }
 
 bool InterruptGuard::Interrupted() {

@@ -1,6 +1,6 @@
 #pragma once
 // Ctrl-C as the Cancel button of an unattended run. While a guard exists,
-// SIGINT only raises a flag; the run's progress calls pass it on to the
+// SIGINT and SIGTERM only raise a flag; the run's progress calls pass it on to the
 // conversion, which drops the file it is writing and stops. Later Ctrl-Cs
 // while the run winds down are noted but do not end the process, so no
 // temporary file of an unfinished sequence is left behind. The previous
@@ -17,12 +17,14 @@ class InterruptGuard {
   InterruptGuard(const InterruptGuard&) = delete;
   InterruptGuard& operator=(const InterruptGuard&) = delete;
 
-  // True once SIGINT arrived while this guard was installed.
+  // True once SIGINT or SIGTERM arrived while this guard was installed.
   static bool Interrupted();
 
  private:
-  struct sigaction m_previous {};
-  bool m_installed = false;
+  struct sigaction m_previousInt {};
+  struct sigaction m_previousTerm {};
+  bool m_installedInt = false;
+  bool m_installedTerm = false;
 };
 
 }  // namespace q9::unattended
