@@ -85,7 +85,8 @@ int FileConverter::ConvertFile(const std::string& source, const std::string& des
     m_outcome.kind = FileOutcome::kCancelled;
     return kConvertCancelled;
   }
-  for (const std::string& warning : m_media.OpenWarnings()) m_host->ShowDetail(name + ": " + warning);
+  for (const std::string& warning : m_media.OpenWarnings())
+    m_host->ShowDetail(name + ": " + warning);
 
   int result = kConvertGoOn;
   switch (m_media.Kind()) {
@@ -260,7 +261,8 @@ int FileConverter::ConvertFrames(const std::string& source, const std::string& d
   }
   undecodable = std::min(written, undecodable + unsigned(m_media.VideoDecodeErrors()));
   if (undecodable > 0) {
-    m_host->ShowDetail(std::string(FileNameOf(source)) + ": " + std::to_string(undecodable) + " of " + std::to_string(written) +
+    m_host->ShowDetail(std::string(FileNameOf(source)) + ": " + std::to_string(undecodable) +
+                       " of " + std::to_string(written) +
                        " frames could not be decoded; the previous frame was repeated");
   }
   return result;

@@ -51,8 +51,8 @@ void PutU32(Bytes& bytes, size_t at, uint32_t v) {
 }
 
 size_t Find(const Bytes& bytes, const std::string& what, size_t from = 0) {
-  const auto it = std::search(bytes.begin() + std::ptrdiff_t(from), bytes.end(), what.begin(),
-                              what.end());
+  const auto it =
+      std::search(bytes.begin() + std::ptrdiff_t(from), bytes.end(), what.begin(), what.end());
   return it == bytes.end() ? std::string::npos : size_t(it - bytes.begin());
 }
 
@@ -86,8 +86,7 @@ int GhostscriptsUsing(const std::string& folder) {
   while (const dirent* e = readdir(proc)) {
     if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
     const std::string cmdline = Text(std::string("/proc/") + e->d_name + "/cmdline");
-    if (cmdline.find("-dSAFER") != std::string::npos &&
-        cmdline.find(folder) != std::string::npos)
+    if (cmdline.find("-dSAFER") != std::string::npos && cmdline.find(folder) != std::string::npos)
       ++count;
   }
   closedir(proc);
@@ -166,9 +165,10 @@ class BadInputTest : public TempDirTest {
   static Bytes Avi() {
     static const std::string path = platform::test::ScratchFile("bad_input_20.avi");
     if (!fs::exists(path)) {
-      EXPECT_TRUE(platform::test::Ffmpeg("-f lavfi -i testsrc=s=64x48:r=25 -frames:v 20 "
-                                         "-c:v mjpeg " +
-                                         path));
+      EXPECT_TRUE(
+          platform::test::Ffmpeg("-f lavfi -i testsrc=s=64x48:r=25 -frames:v 20 "
+                                 "-c:v mjpeg " +
+                                 path));
     }
     return ReadAll(path);
   }
@@ -183,8 +183,7 @@ class BadInputTest : public TempDirTest {
       EXPECT_EQ(r.code, c.code) << r.err;
       for (std::string line : c.lines) {
         if (const size_t at = line.find("IN/"); at != std::string::npos) line.replace(at, 3, In());
-        EXPECT_NE(r.err.find(line), std::string::npos) << "missing: " << line << "\nin:\n"
-                                                       << r.err;
+        EXPECT_NE(r.err.find(line), std::string::npos) << "missing: " << line << "\nin:\n" << r.err;
       }
       EXPECT_EQ(OutListing(), c.written);
     }
@@ -209,41 +208,78 @@ TEST_F(BadInputTest, EveryRefusedPictureSaysWhy) {
   Bytes wpgGarbage = Cut(ReadAll(images + "quad.wpg"), 16);
   wpgGarbage.insert(wpgGarbage.end(), 64, 0xEE);
   std::vector<Case> cases = {
-      {"notes.jpg", [](auto p) { Write(p, FromText("shopping list\n")); }, 1,
+      {"notes.jpg",
+       [](auto p) { Write(p, FromText("shopping list\n")); },
+       1,
        {"warning: Unknown file type encountered with IN/notes.jpg" + unknown,
         "warning: notes.jpg: not a picture: nothing in the data says JPG"},
        {}},
-      {"empty.pcx", [](auto p) { Write(p, {}); }, 1,
-       {"warning: empty.pcx: not a picture: the file is empty"}, {}},
-      {"cut.jpg", [&](auto p) { Write(p, Cut(jpeg, jpeg.size() / 2)); }, 1,
+      {"empty.pcx",
+       [](auto p) { Write(p, {}); },
+       1,
+       {"warning: empty.pcx: not a picture: the file is empty"},
+       {}},
+      {"cut.jpg",
+       [&](auto p) { Write(p, Cut(jpeg, jpeg.size() / 2)); },
+       1,
        {"warning: Unknown file type encountered with IN/cut.jpg" + unknown,
         "warning: cut.jpg: truncated: the JPEG data ends before its picture does"},
        {}},
-      {"huge.bmp", [](auto p) { Write(p, BmpHeader(20000, 20000)); }, 1,
+      {"huge.bmp",
+       [](auto p) { Write(p, BmpHeader(20000, 20000)); },
+       1,
        {"warning: huge.bmp: too large: the BMP picture is 20000 x 20000 pixels (400 "
         "megapixels); the limit is 100 megapixels"},
        {}},
-      {"half.psd", [&](auto p) { Write(p, Cut(psd, psd.size() / 2)); }, 1,
-       {"warning: half.psd: truncated: the "}, {}},
-      {"half.mac", [&](auto p) { Write(p, Cut(mac, mac.size() / 2)); }, 1,
-       {"warning: half.mac: truncated: the MacPaint data makes "}, {}},
-      {"garbage.wpg", [&](auto p) { Write(p, wpgGarbage); }, 1,
-       {"warning: garbage.wpg: damaged: "}, {}},
-      {"damaged.jpg", [&](auto p) { Write(p, extraneous); }, 0,
+      {"half.psd",
+       [&](auto p) { Write(p, Cut(psd, psd.size() / 2)); },
+       1,
+       {"warning: half.psd: truncated: the "},
+       {}},
+      {"half.mac",
+       [&](auto p) { Write(p, Cut(mac, mac.size() / 2)); },
+       1,
+       {"warning: half.mac: truncated: the MacPaint data makes "},
+       {}},
+      {"garbage.wpg",
+       [&](auto p) { Write(p, wpgGarbage); },
+       1,
+       {"warning: garbage.wpg: damaged: "},
+       {}},
+      {"damaged.jpg",
+       [&](auto p) { Write(p, extraneous); },
+       0,
        {"warning: damaged.jpg: JPEG: Corrupt JPEG data: 5 extraneous bytes",
         "converting damaged.jpg ... ok, 1 frame"},
        {"damaged.SQ9"}},
-      {"folder.bmp", [](auto p) { fs::create_directory(p); }, 0,
-       {"warning: skipping folder.bmp: a directory"}, {}},
-      {"pipe.tga", [](auto p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, 0,
-       {"warning: skipping pipe.tga: a FIFO"}, {}},
-      {"dangling.pcx", [](auto p) { fs::create_symlink("nowhere.pcx", p); }, 0,
-       {"warning: skipping dangling.pcx: a broken symbolic link"}, {}},
-      {"loop.psd", [](auto p) { fs::create_symlink("loop.psd", p); }, 0,
-       {"warning: skipping loop.psd: a symbolic link loop"}, {}},
-      {"device.dib", [](auto p) { fs::create_symlink("/dev/zero", p); }, 0,
-       {"warning: skipping device.dib: a device"}, {}},
-      {"endless.eps", [](auto p) { Write(p, FromText(Eps("{ } loop"))); }, 1,
+      {"folder.bmp",
+       [](auto p) { fs::create_directory(p); },
+       0,
+       {"warning: skipping folder.bmp: a directory"},
+       {}},
+      {"pipe.tga",
+       [](auto p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+       0,
+       {"warning: skipping pipe.tga: a FIFO"},
+       {}},
+      {"dangling.pcx",
+       [](auto p) { fs::create_symlink("nowhere.pcx", p); },
+       0,
+       {"warning: skipping dangling.pcx: a broken symbolic link"},
+       {}},
+      {"loop.psd",
+       [](auto p) { fs::create_symlink("loop.psd", p); },
+       0,
+       {"warning: skipping loop.psd: a symbolic link loop"},
+       {}},
+      {"device.dib",
+       [](auto p) { fs::create_symlink("/dev/zero", p); },
+       0,
+       {"warning: skipping device.dib: a device"},
+       {}},
+      {"endless.eps",
+       [](auto p) { Write(p, FromText(Eps("{ } loop"))); },
+       1,
        {"warning: Unknown file type encountered with IN/endless.eps" + unknown,
         "warning: endless.eps: PostScript time-out: still running after 1.5 s, stopped"},
        {}},
@@ -267,14 +303,26 @@ TEST_F(BadInputTest, PostScriptReachesNoFileOutsideItsFolder) {
   };
   std::vector<Case> cases = {
       {"control.eps", eps("stop"), 0, {"converting control.eps ... ok, 1 frame"}, {"control.SQ9"}},
-      {"read.eps", eps("(" + secret + ") (r) file 99 string readstring pop pop"), 0,
-       {"converting read.eps ... ok, 1 frame"}, {"read.SQ9"}},
-      {"write.eps", eps("(" + planted + ") (w) file dup (x) writestring closefile"), 0,
-       {"converting write.eps ... ok, 1 frame"}, {"write.SQ9"}},
-      {"delete.eps", eps("(" + victim + ") deletefile"), 0,
-       {"converting delete.eps ... ok, 1 frame"}, {"delete.SQ9"}},
-      {"rename.eps", eps("(" + victim + ") (" + planted + ") renamefile"), 0,
-       {"converting rename.eps ... ok, 1 frame"}, {"rename.SQ9"}},
+      {"read.eps",
+       eps("(" + secret + ") (r) file 99 string readstring pop pop"),
+       0,
+       {"converting read.eps ... ok, 1 frame"},
+       {"read.SQ9"}},
+      {"write.eps",
+       eps("(" + planted + ") (w) file dup (x) writestring closefile"),
+       0,
+       {"converting write.eps ... ok, 1 frame"},
+       {"write.SQ9"}},
+      {"delete.eps",
+       eps("(" + victim + ") deletefile"),
+       0,
+       {"converting delete.eps ... ok, 1 frame"},
+       {"delete.SQ9"}},
+      {"rename.eps",
+       eps("(" + victim + ") (" + planted + ") renamefile"),
+       0,
+       {"converting rename.eps ... ok, 1 frame"},
+       {"rename.SQ9"}},
   };
   RunCases(cases);
   EXPECT_EQ(Text(victim), "keep me");
@@ -283,7 +331,8 @@ TEST_F(BadInputTest, PostScriptReachesNoFileOutsideItsFolder) {
 }
 
 // Ctrl-C and a polite kill stop a document that never ends: the run ends
-// as interrupted, Ghostscript with it, and its folder is gone.
+// as interrupted, Ghostscript with it, and its folder is gone. Killed
+// outright, the run cannot clean up, but its Ghostscript still dies with it.
 TEST_F(BadInputTest, SignalsStopEndlessPostScriptAndItsGhostscript) {
   for (const int signal : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(strsignal(signal));
@@ -305,6 +354,17 @@ TEST_F(BadInputTest, SignalsStopEndlessPostScriptAndItsGhostscript) {
     EXPECT_EQ(TmpListing(), std::vector<std::string>{});
     EXPECT_EQ(OutListing(), std::vector<std::string>{});
   }
+  WriteAll(In("a.eps"), FromText(Eps("{ } loop")));
+  const pid_t pid = StartProcess(Q9CONVERT_BINARY, Dirs(), m_dir.string());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (GhostscriptsUsing(m_tmp) == 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_EQ(GhostscriptsUsing(m_tmp), 1);
+  kill(pid, SIGKILL);
+  EXPECT_EQ(WaitProcess(pid, m_dir.string()).code, -1);
+  while (GhostscriptsUsing(m_tmp) > 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(GhostscriptsUsing(m_tmp), 0);
 }
 
 TEST_F(BadInputTest, DamagedVideosAreReported) {
@@ -328,24 +388,41 @@ TEST_F(BadInputTest, DamagedVideosAreReported) {
     chunk += 8 + size;
   }
   std::vector<Case> cases = {
-      {"whole.avi", [&](auto p) { Write(p, avi); }, 0, {"converting whole.avi ... ok, 19 frames"},
+      {"whole.avi",
+       [&](auto p) { Write(p, avi); },
+       0,
+       {"converting whole.avi ... ok, 19 frames"},
        {"whole.SQ9"}},
-      {"promises.avi", [&](auto p) { Write(p, patched(32, 0xFFFFFFFF)); }, 0,
+      {"promises.avi",
+       [&](auto p) { Write(p, patched(32, 0xFFFFFFFF)); },
+       0,
        {"warning: promises.avi: the header promises more frames than the file holds; the "
         "sequence ends with its last frame",
         "converting promises.avi ... ok, 19 frames"},
        {"promises.SQ9"}},
-      {"norate.avi", [&](auto p) { Write(p, patched(24, 0)); }, 0,
+      {"norate.avi",
+       [&](auto p) { Write(p, patched(24, 0)); },
+       0,
        {"warning: norate.avi: the video header gives no frame duration (scale 1, rate 0); each "
         "frame is held 4/120 s"},
        {"norate.SQ9"}},
-      {"blanked.avi", [&](auto p) { Write(p, blanked); }, 0,
+      {"blanked.avi",
+       [&](auto p) { Write(p, blanked); },
+       0,
        {"warning: blanked.avi: 3 of 19 frames could not be decoded; the previous frame was "
         "repeated",
         "converting blanked.avi ... ok, 19 frames"},
        {"blanked.SQ9"}},
-      {"cut.avi", [&](auto p) { Write(p, Cut(avi, 300)); }, 1,
-       {"warning: Unknown file type encountered with IN/cut.avi", "warning: cut.avi: "}, {}},
+      {"truncated.avi",
+       [&](auto p) { Write(p, Cut(avi, avi.size() * 6 / 10)); },
+       0,
+       {"warning: truncated.avi: the header promises more frames than the file holds"},
+       {"truncated.SQ9"}},
+      {"cut.avi",
+       [&](auto p) { Write(p, Cut(avi, 300)); },
+       1,
+       {"warning: Unknown file type encountered with IN/cut.avi", "warning: cut.avi: "},
+       {}},
   };
   RunCases(cases);
 }

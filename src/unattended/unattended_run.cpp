@@ -101,10 +101,10 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
 
   const platform::Result<convert::SourceEntries> entries = convert::ReadSourceEntries(source);
   if (!entries)
-    return program::PrintError(err, kConvertToolName,
-                               "cannot read the source directory '" + source +
-                                   "': " + entries.Reason(),
-                               program::kExitUsage);
+    return program::PrintError(
+        err, kConvertToolName,
+        "cannot read the source directory '" + source + "': " + entries.Reason(),
+        program::kExitUsage);
   // Named like media files but no files: never opened, named here.
   for (const convert::SkippedEntry& skipped : entries->skipped)
     err << "warning: skipping " << program::WithoutControls(skipped.name, '?') << ": "
