@@ -487,7 +487,9 @@ void CConverterDlg::ShowStatusText(const std::string& text) {
 }
 
 void CConverterDlg::PumpEvents() {
-  gui::PumpPendingEvents();
+  // Only while a run has the controls disabled: a preview opening outside
+  // a run must not let another selection open a file inside this one.
+  if (m_isConverting) gui::PumpPendingEvents();
 }
 
 MessageAnswer CConverterDlg::ShowMessage(const std::string& text, const std::string& caption,

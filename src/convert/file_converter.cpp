@@ -85,8 +85,12 @@ int FileConverter::ConvertFile(const std::string& source, const std::string& des
     m_outcome.kind = FileOutcome::kCancelled;
     return kConvertCancelled;
   }
-  for (const std::string& warning : m_media.OpenWarnings())
-    m_host->ShowDetail(name + ": " + warning);
+  for (const std::string& warning : m_media.OpenWarnings()) {
+    std::string line = name;
+    line += ": ";
+    line += warning;
+    m_host->ShowDetail(line);
+  }
 
   int result = kConvertGoOn;
   switch (m_media.Kind()) {

@@ -102,6 +102,9 @@ Result<std::vector<uint8_t>> PostScriptRasterizer::Rasterize(
                   "-dBATCH",
                   "-dNOPAUSE",
                   "-dNOPROMPT",
+                  // The document's output and Ghostscript's error report
+                  // go where we read them, not to the terminal.
+                  "-sstdout=%stderr",
                   "-sDEVICE=ppmraw",
                   resolution,
                   "-dEPSCrop",
@@ -128,7 +131,7 @@ Result<std::vector<uint8_t>> PostScriptRasterizer::Rasterize(
             "PostScript time-out: still running after " + Seconds(m_limits.wallTime) + ", stopped",
             ETIMEDOUT};
       default:
-        return Failure{"PostScript stopped: " + status.Reason()};
+        return Failure{"PostScript stopped: " + status.Reason(), status.Error().errorNumber};
     }
   }
   if (*status != 0) {
