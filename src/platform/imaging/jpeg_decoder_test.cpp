@@ -150,3 +150,65 @@ TEST(JpegDecoder, DamageIsRefusedOrReportedAndCmykLeftToImageMagick) {
 
 }  // namespace
 }  // namespace q9::platform
+
+namespace q9::platform {
+namespace {
+
+// A flat grey JPEG of width x height, quickly made.
+std::vector<uint8_t> FlatJpeg(int width, int height) {
+  jpeg_compress_struct c{};
+  jpeg_error_mgr errors{};
+  c.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = JDIMENSION(width);
+  c.image_height = JDIMENSION(height);
+  c.input_components = 1;
+  c.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&c);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<uint8_t> row(size_t(width), 0x80);
+  for (int y = 0; y < height; ++y) {
+    JSAMPROW p = row.data();
+    jpeg_write_scanlines(&c, &p, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::vector<uint8_t> bytes(out, out + size);
+  free(out);
+  return bytes;
+}
+
+// Photos larger than the system's ImageMagick policy allows (about 33
+// megapixels) load; beyond our own limit the reason gives both sizes.
+TEST(LoadPictureBlob, PhotosUpToTheLimitLoadLargerOnesSayTheirSize) {
+  const struct {
+    int width, height;
+    const char* reason;  // null: loads
+  } cases[] = {
+      {5800, 5800, nullptr},
+      {8256, 5504, nullptr},
+      {16000, 6000, nullptr},
+      {16001, 100, "too large: the JPEG picture is 16001 x 100 pixels (2 megapixels); the limit "
+                   "is 100 megapixels and 16000 pixels a side"},
+      {12000, 9000, "too large: the JPEG picture is 12000 x 9000 pixels (108 megapixels); the "
+                    "limit is 100 megapixels"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    const Result<LoadedPicture> r = LoadPictureBlob(FlatJpeg(c.width, c.height), "jpg");
+    if (c.reason) {
+      ASSERT_FALSE(r.Ok());
+      EXPECT_TRUE(r.Reason().starts_with(c.reason)) << r.Reason();
+    } else {
+      ASSERT_TRUE(r.Ok()) << r.Reason();
+      EXPECT_EQ(std::pair(r->picture.Width(), r->picture.Height()), std::pair(c.width, c.height));
+      EXPECT_EQ(r->picture.Row(c.height / 2)[3 * (c.width / 2)], 0x80);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace q9::platform
