@@ -191,10 +191,12 @@ TEST(LoadPictureBlob, PhotosUpToTheLimitLoadLargerOnesSayTheirSize) {
       {5800, 5800, nullptr},
       {8256, 5504, nullptr},
       {16000, 6000, nullptr},
-      {16001, 100, "too large: the JPEG picture is 16001 x 100 pixels (2 megapixels); the limit "
-                   "is 100 megapixels and 16000 pixels a side"},
-      {12000, 9000, "too large: the JPEG picture is 12000 x 9000 pixels (108 megapixels); the "
-                    "limit is 100 megapixels"},
+      {16001, 100,
+       "too large: the JPEG picture is 16001 x 100 pixels (2 megapixels); the limit "
+       "is 100 megapixels and 16000 pixels a side"},
+      {12000, 9000,
+       "too large: the JPEG picture is 12000 x 9000 pixels (108 megapixels); the "
+       "limit is 100 megapixels"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
