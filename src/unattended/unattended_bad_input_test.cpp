@@ -8,7 +8,10 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
@@ -261,6 +264,19 @@ TEST_F(BadInputTest, EveryRefusedPictureSaysWhy) {
        [](auto p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
        0,
        {"warning: skipping pipe.tga: a FIFO"},
+       {}},
+      {"socket.bmp",
+       [](auto p) {
+         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         ASSERT_LT(p.size(), sizeof address.sun_path);
+         std::memcpy(address.sun_path, p.c_str(), p.size());
+         ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+         close(fd);
+       },
+       0,
+       {"warning: skipping socket.bmp: a socket"},
        {}},
       {"dangling.pcx",
        [](auto p) { fs::create_symlink("nowhere.pcx", p); },

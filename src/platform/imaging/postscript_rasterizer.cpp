@@ -96,12 +96,22 @@ Result<std::vector<uint8_t>> PostScriptRasterizer::Rasterize(
   ChildCommand command;
   command.program = *gs;
   // SAFER keeps file access to the folder below (its temporary folder) and
-  // the files named here; -dEPSCrop makes the page the bounding box.
-  command.args = {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dNOPROMPT",
-                  // The document's output and Ghostscript's error report
-                  // go where we read them, not to the terminal.
-                  "-sstdout=%stderr", "-sDEVICE=ppmraw", resolution, "-dEPSCrop",
-                  "-dTextAlphaBits=4", "-dGraphicsAlphaBits=4", "-sOutputFile=" + page, "-f",
+  // the files named here; -dEPSCrop makes the page the bounding box. The
+  // document's output and Ghostscript's error report go where we read them
+  // (-sstdout), not to the terminal.
+  command.args = {"-q",
+                  "-dSAFER",
+                  "-dBATCH",
+                  "-dNOPAUSE",
+                  "-dNOPROMPT",
+                  "-sstdout=%stderr",
+                  "-sDEVICE=ppmraw",
+                  resolution,
+                  "-dEPSCrop",
+                  "-dTextAlphaBits=4",
+                  "-dGraphicsAlphaBits=4",
+                  "-sOutputFile=" + page,
+                  "-f",
                   input};
   const std::string& dir = folder->Path();
   command.environment = {"TMPDIR=" + dir, "TMP=" + dir, "TEMP=" + dir, "HOME=" + dir, "LC_ALL=C"};
