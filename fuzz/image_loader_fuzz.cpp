@@ -2,8 +2,13 @@
 // and security policy. The first byte picks the format hint that a file's
 // extension would give (formats without a signature are reached only
 // through it); the rest is the file. Seeds in corpus/image_loader/ are
-// fixtures from testdata/images with their hint byte in front.
+// fixtures from testdata/images with their hint byte in front, and
+// Encapsulated PostScript that draws, loops for ever, reaches for other
+// files or hides in a DOS EPS wrapper (hint 15, "eps"). PostScript runs in
+// Ghostscript children with short limits, so that a looping document costs
+// a second, not the default's twenty.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,6 +24,7 @@ constexpr const char* kHints[16] = {"",    "bmp", "tga", "pcd", "mac", "pct", "w
 
 extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
   q9::platform::InitializeImaging((*argv)[0]);
+  q9::platform::SetPostScriptLimits({std::chrono::milliseconds(1000), 1, uint64_t(512) << 20});
   return 0;
 }
 

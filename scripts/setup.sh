@@ -15,7 +15,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool help2man
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
-  libmagick++-6.q16-dev imagemagick ghostscript
+  libmagick++-6.q16-dev imagemagick ghostscript libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
 )

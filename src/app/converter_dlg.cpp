@@ -454,6 +454,12 @@ void CConverterDlg::ShowStatusText(const std::string& text) {
   gui::PumpPendingEvents();
 }
 
+void CConverterDlg::PumpEvents() {
+  // Only while a run has the controls disabled: a preview opening outside
+  // a run must not let another selection open a file inside this one.
+  if (m_isConverting) gui::PumpPendingEvents();
+}
+
 MessageAnswer CConverterDlg::ShowMessage(const std::string& text, const std::string& caption,
                                          MessageButtons buttons, MessageIcon icon) {
   return Ask(QString::fromStdString(text), QString::fromStdString(caption), buttons, icon);

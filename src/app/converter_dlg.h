@@ -125,6 +125,7 @@ class CConverterDlg : public QDialog,
                                      convert::MessageButtons buttons,
                                      convert::MessageIcon icon) override;
   convert::OverwriteAnswer AskOverwrite(const std::string& message) override;
+  void PumpEvents() override;
 
  public slots:
   // Closing while a run converts cancels the run first and ends the dialog

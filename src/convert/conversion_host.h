@@ -55,6 +55,14 @@ class ConversionHost {
                                     MessageButtons buttons, MessageIcon icon) = 0;
   // The "Overwrite File?" dialog with its message.
   virtual OverwriteAnswer AskOverwrite(const std::string& message) = 0;
+  // A line beside the messages for a reader of a log: why a file could not
+  // be opened, what was damaged in one that converted, what a folder held
+  // that is no file. The window shows only its own message boxes and
+  // ignores these.
+  virtual void ShowDetail(const std::string& /*text*/) {}
+  // Lets pending events through while a long step of one file (a drawn
+  // PostScript page) waits; a Cancel reaches the run here.
+  virtual void PumpEvents() {}
 };
 
 }  // namespace q9::convert

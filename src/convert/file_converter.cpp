@@ -1,5 +1,6 @@
 #include "convert/file_converter.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "convert/audio_export.h"
@@ -79,6 +80,18 @@ int FileConverter::ConvertFile(const std::string& source, const std::string& des
   m_media.RenderFrame();
   if (opened) m_host->SourceOpened();
   m_host->RefreshPreview();
+  const std::string name(FileNameOf(source));
+  // A Cancel while the file opened (a PostScript page being drawn).
+  if (!opened && m_media.cancelRequested) {
+    m_outcome.kind = FileOutcome::kCancelled;
+    return kConvertCancelled;
+  }
+  for (const std::string& warning : m_media.OpenWarnings()) {
+    std::string line = name;
+    line += ": ";
+    line += warning;
+    m_host->ShowDetail(line);
+  }
 
   int result = kConvertGoOn;
   switch (m_media.Kind()) {
@@ -102,6 +115,7 @@ int FileConverter::ConvertFile(const std::string& source, const std::string& des
     case SourceKind::Unknown:
       m_host->ShowMessage(Format(kUnknownFileType, source.c_str()), kAppTitle, MessageButtons::Ok,
                           MessageIcon::Exclamation);
+      m_host->ShowDetail(name + ": " + m_media.OpenFailure());
       m_outcome.kind = FileOutcome::kUnknownKind;
       return kConvertStop;
   }
@@ -162,7 +176,7 @@ int FileConverter::ConvertStill(const std::string& /*source*/, const std::string
   return result;
 }
 
-int FileConverter::ConvertFrames(const std::string& /*source*/, const std::string& destination,
+int FileConverter::ConvertFrames(const std::string& source, const std::string& destination,
                                  int fileIndex) {
   DestinationSequences& dest = m_media.Destinations();
   if (dest.OpenDestination(destination, m_media.Geometry(), m_host) == 0) {
@@ -175,6 +189,8 @@ int FileConverter::ConvertFrames(const std::string& /*source*/, const std::strin
   int frameNumber = 1;
   int position = -1;
   unsigned written = 0;
+  unsigned undecodable = 0;
+  bool endedEarly = false;
   const int last = m_media.LastFrameNumber();
   if (last >= 1) {
     bool cancelSeen = true;
@@ -197,14 +213,22 @@ int FileConverter::ConvertFrames(const std::string& /*source*/, const std::strin
       Step(fileIndex, unsigned(frameNumber));
       if (pf::StopPoint::Armed()) pf::StopPoint::Reach("frame " + std::to_string(frameNumber));
 
-      m_media.GoToFrame(frameNumber + 1);
-      m_media.AdjustChanged = 1;
-      m_media.RenderFrame();
-      ++frameNumber;
-      if (frameNumber > last) {
+      if (frameNumber + 1 > last) {
         cancelSeen = false;
         break;
       }
+      const bool delivered = m_media.GoToFrame(frameNumber + 1);
+      // A header that promises more frames than the file holds: the
+      // sequence ends with the last frame the file has.
+      if (m_media.VideoEndedBefore(frameNumber + 1)) {
+        endedEarly = true;
+        cancelSeen = false;
+        break;
+      }
+      if (!delivered) ++undecodable;
+      m_media.AdjustChanged = 1;
+      m_media.RenderFrame();
+      ++frameNumber;
     }
     if (cancelSeen) result = kConvertCancelled;
   }
@@ -235,6 +259,18 @@ int FileConverter::ConvertFrames(const std::string& /*source*/, const std::strin
     return kConvertStop;
   }
   m_outcome.framesWritten = written;
+  if (endedEarly) {
+    m_host->ShowDetail(std::string(FileNameOf(source)) +
+                       ": the header promises more frames than the file holds; the sequence "
+                       "ends with its last frame, number " +
+                       std::to_string(frameNumber));
+  }
+  undecodable = std::min(written, undecodable + unsigned(m_media.VideoDecodeErrors()));
+  if (undecodable > 0) {
+    m_host->ShowDetail(std::string(FileNameOf(source)) + ": " + std::to_string(undecodable) +
+                       " of " + std::to_string(written) +
+                       " frames could not be decoded; the previous frame was repeated");
+  }
   return result;
 }
 

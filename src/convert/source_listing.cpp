@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "convert/text_util.h"
+#include "platform/base/readable_file.h"
 
 namespace q9::convert {
 
@@ -15,31 +16,56 @@ const std::vector<std::string_view>& ListedExtensions() {
   return kExtensions;
 }
 
+namespace {
+
+bool Listed(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view ext = name.substr(dot + 1);
+  const auto& listed = ListedExtensions();
+  return std::any_of(listed.begin(), listed.end(),
+                     [&](std::string_view e) { return EqualsNoCase(e, ext); });
+}
+
+// Lower-cased byte comparison, as the file list sorts its Name column;
+// names equal but for case keep a fixed order.
+bool ByName(const std::string& a, const std::string& b) {
+  const std::string la = ToLower(a), lb = ToLower(b);
+  return la != lb ? la < lb : a < b;
+}
+
+}  // namespace
+
 std::vector<std::string> ListSourceFiles(const std::string& dir) {
+  platform::Result<SourceEntries> entries = ReadSourceEntries(dir);
+  return entries ? std::move(entries->names) : std::vector<std::string>();
+}
+
+platform::Result<SourceEntries> ReadSourceEntries(const std::string& dir) {
   namespace fs = std::filesystem;
-  std::vector<std::string> names;
+  SourceEntries entries;
   std::error_code ec;
   fs::directory_iterator it(dir, ec);
-  if (ec) return names;
-  for (const fs::directory_entry& entry : it) {
+  if (ec) return platform::Failure{ec.message(), ec.value()};
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!Listed(name)) continue;
+    // The type comes from the directory entry and the link's target, never
+    // from opening it.
     std::error_code typeError;
-    if (!entry.is_regular_file(typeError)) continue;
-    const std::string name = entry.path().filename().string();
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) continue;
-    const std::string_view ext = std::string_view(name).substr(dot + 1);
-    const auto& listed = ListedExtensions();
-    if (std::any_of(listed.begin(), listed.end(),
-                    [&](std::string_view e) { return EqualsNoCase(e, ext); }))
-      names.push_back(name);
+    if (it->is_regular_file(typeError)) {
+      entries.names.push_back(name);
+      continue;
+    }
+    const platform::Result<> readable = platform::CheckReadableFile(it->path().string());
+    entries.skipped.push_back(
+        {name, readable ? std::string("not a regular file") : readable.Reason()});
   }
-  // Lower-cased byte comparison, as the file list sorts its Name column;
-  // names equal but for case keep a fixed order.
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string la = ToLower(a), lb = ToLower(b);
-    return la != lb ? la < lb : a < b;
-  });
-  return names;
+  if (ec) return platform::Failure{ec.message(), ec.value()};
+  std::sort(entries.names.begin(), entries.names.end(), ByName);
+  std::sort(entries.skipped.begin(), entries.skipped.end(),
+            [](const SkippedEntry& a, const SkippedEntry& b) { return ByName(a.name, b.name); });
+  return entries;
 }
 
 }  // namespace q9::convert

@@ -7,6 +7,7 @@
 
 #include "convert/text_util.h"
 #include "convert/wait_cursor.h"
+#include "platform/base/readable_file.h"
 #include "platform/imaging/imaging_library.h"
 #include "platform/video/avi_error.h"
 
@@ -19,6 +20,26 @@ namespace {
 constexpr std::array<std::string_view, 12> kStillImageExtensions = {
     "BMP", "JPG", "TGA", "WPG", "EPS", "PCD", "PCX", "CMP", "DIB", "PSD", "MAC", "PCT",
 };
+
+// Why FFmpeg could not open a video, from its result code.
+std::string VideoOpenFailure(int32_t code) {
+  switch (code) {
+    case platform::AVIERR_BADFORMAT:
+      return "not a video: FFmpeg does not recognise the data";
+    case platform::AVIERR_NODATA:
+      return "not a video: the file has no video stream";
+    case platform::AVIERR_NOCOMPRESSOR:
+      return "unsupported: no decoder for the video's codec";
+    case platform::AVIERR_COMPRESSOR:
+      return "damaged: the video decoder refused the stream";
+    case platform::AVIERR_MEMORY:
+      return "too large: not enough memory for the video";
+    case platform::AVIERR_FILEREAD:
+      return "truncated: the video could not be read";
+    default:
+      return "unreadable: the video could not be opened";
+  }
+}
 
 int PinToInt(int64_t v) {
   return int(
@@ -49,7 +70,7 @@ SourceKind SourceMedia::KindOfPath(std::string_view path) {
 uint32_t SourceMedia::HoldTimeOf(uint32_t scale, uint32_t rate) {
   // A header without a rate says nothing about timing; rather than divide
   // by zero the frame is held as long as a player would show it.
-  if (rate == 0) return kHoldTimeWithoutRate;
+  if (rate == 0 || scale == 0) return kHoldTimeWithoutRate;
   return (scale * 120u) / rate;
 }
 
@@ -65,21 +86,32 @@ int SourceMedia::Open(const std::string& path, unsigned rows, unsigned columns,
   m_decoded.Initialise(0, 0, 24);
   m_render.working.Initialise(0, 0, 24);
   m_render.spare.Initialise(0, 0, 24);
+  m_openFailure.clear();
+  m_openWarnings.clear();
 
   bool opened = false;
-  switch (kind) {
-    case SourceKind::Video:
-      opened = OpenVideo();
-      break;
-    case SourceKind::OldSequence:
-      opened = OpenOldSequence();
-      break;
-    case SourceKind::StillImage:
-    case SourceKind::Unknown:
-      opened = OpenStillImage();
-      break;
+  // Links to nothing, folders, pipes and devices named like media files are
+  // never opened: a pipe would wait for a writer for ever.
+  if (const platform::Result<> readable = platform::CheckReadableFile(path); !readable) {
+    m_openFailure = readable.Reason();
+  } else {
+    switch (kind) {
+      case SourceKind::Video:
+        opened = OpenVideo();
+        break;
+      case SourceKind::OldSequence:
+        opened = OpenOldSequence();
+        break;
+      case SourceKind::StillImage:
+      case SourceKind::Unknown:
+        opened = OpenStillImage();
+        break;
+    }
   }
-  if (!opened) m_kind = SourceKind::Unknown;
+  if (!opened) {
+    m_kind = SourceKind::Unknown;
+    if (m_openFailure.empty()) m_openFailure = "not a picture, video or old sequence";
+  }
 
   if (CaptureInitialized == 0) {
     DefaultCapture(int(columns), int(rows), m_render.working.Width(), m_render.working.Height());
@@ -89,12 +121,19 @@ int SourceMedia::Open(const std::string& path, unsigned rows, unsigned columns,
 }
 
 bool SourceMedia::OpenVideo() {
-  if (m_video.Open(m_sourcePath) != platform::AVIERR_OK) {
+  if (const int32_t code = m_video.Open(m_sourcePath); code != platform::AVIERR_OK) {
     m_video.Close();
+    m_openFailure = VideoOpenFailure(code);
     return false;
   }
   const platform::VideoStreamInfo info = m_video.StreamInfo();
   m_frameHoldTime = HoldTimeOf(info.scale, info.rate);
+  if (info.scale == 0 || info.rate == 0) {
+    m_openWarnings.push_back("the video header gives no frame duration (scale " +
+                             std::to_string(info.scale) + ", rate " + std::to_string(info.rate) +
+                             "); each frame is held " + std::to_string(kHoldTimeWithoutRate) +
+                             "/120 s, as at 25 frames a second");
+  }
   m_lastFrameNumber = PinToInt(info.LastFrameNumber());
   m_videoOpen = true;
   // An AVI whose header says it holds no frames opens with nothing to show
@@ -109,7 +148,13 @@ bool SourceMedia::OpenVideo() {
   // FFmpeg reads as a stream, has none) and a frame that decodes. Frame 1 is
   // the first a conversion visits; a video without it (one frame long, or
   // starting later) shows its first frame instead.
-  if (info.length <= 0 || (!LoadVideoFrame(1) && !LoadVideoFrame(info.start))) {
+  if (info.length <= 0) {
+    m_openFailure = "not a video: the stream holds no numbered frames";
+    CloseVideo();
+    return false;
+  }
+  if (!LoadVideoFrame(1) && !LoadVideoFrame(info.start)) {
+    m_openFailure = "damaged: the video's first frame cannot be decoded";
     CloseVideo();
     return false;
   }
@@ -118,7 +163,10 @@ bool SourceMedia::OpenVideo() {
 }
 
 bool SourceMedia::OpenOldSequence() {
-  if (m_oldReader.Open(m_sourcePath.c_str()) != platform::kQ8Ok) return false;
+  if (const int code = m_oldReader.Open(m_sourcePath.c_str()); code != platform::kQ8Ok) {
+    m_openFailure = "not an old sequence the converter reads (code " + std::to_string(code) + ")";
+    return false;
+  }
   m_oldReader.LoadFrame(1);
   m_kind = SourceKind::OldSequence;
   m_oldFrameCount = m_oldReader.GetNFrames();
@@ -127,10 +175,19 @@ bool SourceMedia::OpenOldSequence() {
 
 bool SourceMedia::OpenStillImage() {
   m_decoded.Initialise(0, 0, 24);
-  if (platform::LoadFile(m_sourcePath, m_decoded, nullptr) != platform::kImagingSuccess) {
-    m_decoded.Initialise(0, 0, 24);
+  platform::LoadOptions options;
+  // A Cancel (or Ctrl-C) reaches a PostScript page being drawn.
+  options.cancelled = [this] {
+    if (m_owner != nullptr) m_owner->PumpEvents();
+    return cancelRequested;
+  };
+  platform::Result<platform::LoadedPicture> loaded = platform::LoadPicture(m_sourcePath, options);
+  if (!loaded) {
+    m_openFailure = loaded.Reason();
     return false;
   }
+  m_decoded = std::move(loaded->picture);
+  if (!loaded->warning.empty()) m_openWarnings.push_back(loaded->warning);
   m_render.working = m_decoded;  // shared until adjusted
   m_kind = SourceKind::StillImage;
   return true;
@@ -154,11 +211,14 @@ bool SourceMedia::LoadVideoFrame(int64_t n) {
   return true;
 }
 
-void SourceMedia::GoToFrame(int n) {
+bool SourceMedia::VideoEndedBefore(int n) const {
+  return m_kind == SourceKind::Video && m_videoOpen && m_video.EndedBefore(n);
+}
+
+bool SourceMedia::GoToFrame(int n) {
   switch (m_kind) {
     case SourceKind::Video:
-      if (m_videoOpen) LoadVideoFrame(n);
-      break;
+      return m_videoOpen && LoadVideoFrame(n);
     case SourceKind::OldSequence:
       if (m_oldReader.IsOpen()) m_oldReader.LoadFrame(n > 0 ? unsigned(n) : 0u);
       break;
@@ -166,6 +226,7 @@ void SourceMedia::GoToFrame(int n) {
     case SourceKind::Unknown:
       break;
   }
+  return true;
 }
 
 int SourceMedia::LastFrameNumber() const {

@@ -62,8 +62,22 @@ class SourceMedia : public adjust::ImportSettings {
 
   // Makes frame n current: a video decodes it (a frame the video cannot
   // deliver leaves the previous one current); an old sequence loads it.
-  // Callers set AdjustChanged before rendering the new frame.
-  void GoToFrame(int n);
+  // Callers set AdjustChanged before rendering the new frame. False when a
+  // video could not deliver frame n.
+  bool GoToFrame(int n);
+  // True when the video's data ended more than a frame before frame n:
+  // its header promises frames the file does not hold.
+  bool VideoEndedBefore(int n) const;
+  // Frames of the open video that could not be decoded so far.
+  int VideoDecodeErrors() const { return m_videoOpen ? m_video.DecodeErrors() : 0; }
+
+  // Why the last Open failed, one line ("truncated: ...", "a directory");
+  // empty after a successful Open.
+  const std::string& OpenFailure() const { return m_openFailure; }
+  // What the last Open noticed without failing: damage the picture's
+  // decoder reported although it delivered every row, a video header
+  // without a frame rate. One line each; empty for none.
+  const std::vector<std::string>& OpenWarnings() const { return m_openWarnings; }
   // Video: stream start + length - 1; old sequence: its frame count; else 1.
   int LastFrameNumber() const;
   void GetSourcePath(std::string& path) const { path = m_sourcePath; }
@@ -81,7 +95,8 @@ class SourceMedia : public adjust::ImportSettings {
   int RenderFrame();
 
   // Frame hold time of a video in 1/120 s: (scale x 120) / rate in unsigned
-  // 32-bit arithmetic; kHoldTimeWithoutRate for a rate of 0.
+  // 32-bit arithmetic; kHoldTimeWithoutRate when the scale or the rate is 0
+  // (a header that gives no frame duration).
   static uint32_t HoldTimeOf(uint32_t scale, uint32_t rate);
 
   // ---- What the preview, the conversion and the dialogs read ------------------
@@ -145,6 +160,9 @@ class SourceMedia : public adjust::ImportSettings {
 
   platform::CQ8Seq m_oldReader;
   unsigned m_oldFrameCount = 0;
+
+  std::string m_openFailure;
+  std::vector<std::string> m_openWarnings;
 
   platform::Bitmap m_decoded;
   // The working and processing bitmaps, bulb buffer, preview and label.

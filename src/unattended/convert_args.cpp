@@ -62,6 +62,15 @@ Options (the long ones also as --option=VALUE):
 and --txd in the order given, to every file after it opens; positions from a
 settings set are checked against each file's picture.
 
+Every file that cannot be converted gets a warning line with the reason
+(not a picture, truncated, damaged, too large with its size and the limit,
+unreadable, a PostScript time-out); entries of SOURCE that are no files
+(folders, pipes, devices, broken links) are named and skipped. Damage a
+file converted despite (repeated video frames, a header that promised more
+frames than the file holds) is told in a warning too. Pictures may have up
+to 100 megapixels; .eps files are drawn by Ghostscript in a child process
+confined to a private folder and stopped after 20 seconds.
+
 Ctrl-C, SIGTERM and SIGHUP stop the run: a video being converted is dropped
 (nothing of it is left), a file already being saved is finished and kept
 (the summary names it), files already written stay. A run killed outright
@@ -69,9 +78,10 @@ leaves each file as it was or whole, and no temporary file where the file
 system makes unnamed files (else a hidden .q9-XXXXXXXX file may remain).
 
 Exit status: 0 every file converted or kept because it existed, 1 a file
-failed or was of unknown type, 2 a wrong command line or destination,
-130 Ctrl-C (SIGINT), 143 SIGTERM, 129 SIGHUP: 128 + the signal's number,
-as a shell reports a death by that signal.
+failed or was of unknown type, 2 a wrong command line or destination or a
+source directory that cannot be read, 130 Ctrl-C (SIGINT), 143 SIGTERM,
+129 SIGHUP: 128 + the signal's number, as a shell reports a death by that
+signal.
 )";
 
 using platform::Failure;

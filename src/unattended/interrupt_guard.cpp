@@ -31,6 +31,8 @@ InterruptGuard::InterruptGuard() {
   sigemptyset(&action.sa_mask);
   for (const int signal : kSignals) sigaddset(&action.sa_mask, signal);
   action.sa_flags = SA_RESTART;  // reads and writes in progress carry on
+  // A helper program (Ghostscript) runs in a group of its own: the run
+  // ends it itself on its way out.
   for (size_t i = 0; i < std::size(kSignals); ++i)
     m_installed[i] = sigaction(kSignals[i], &action, &m_previous[i]) == 0;
 }

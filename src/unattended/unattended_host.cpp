@@ -120,6 +120,11 @@ MessageAnswer UnattendedHost::ShowMessage(const std::string& text, const std::st
   return answer;
 }
 
+void UnattendedHost::ShowDetail(const std::string& text) {
+  BreakLine();
+  m_err << "warning: " << Printable(text) << '\n' << std::flush;
+}
+
 convert::OverwriteAnswer UnattendedHost::AskOverwrite(const std::string&) {
   // The report of the file says what happened; the question itself is
   // answered the same way for every file.

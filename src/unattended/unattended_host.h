@@ -72,6 +72,9 @@ class UnattendedHost : public convert::ConversionHost {
                                      convert::MessageButtons buttons,
                                      convert::MessageIcon icon) override;
   convert::OverwriteAnswer AskOverwrite(const std::string& message) override;
+  // Printed as a warning line.
+  void ShowDetail(const std::string& text) override;
+  void PumpEvents() override { Pump(); }
 
  private:
   void Pump();

@@ -119,9 +119,20 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
     return UsageError(err, "the destination '" + dest + "' is not a directory");
   }
 
+  const platform::Result<convert::SourceEntries> entries = convert::ReadSourceEntries(source);
+  if (!entries)
+    return program::PrintError(
+        err, kConvertToolName,
+        "cannot read the source directory '" + source + "': " + entries.Reason(),
+        program::kExitUsage);
+  // Named like media files but no files: never opened, named here.
+  for (const convert::SkippedEntry& skipped : entries->skipped)
+    err << "warning: skipping " << program::WithoutControls(skipped.name, '?') << ": "
+        << skipped.reason << '\n';
+
   if (!recipe.Empty()) host.UseRecipe(recipe);
 
-  const std::vector<std::string> names = convert::ListSourceFiles(source);
+  const std::vector<std::string>& names = entries->names;
   convert::ConversionBatch batch(media, host);
   batch.SetSourceDirectory(source);
   batch.SetDestinationDirectory(dest);

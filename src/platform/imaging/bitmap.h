@@ -13,9 +13,10 @@
 
 namespace q9::platform {
 
-// No picture may hold more pixels than this (8192 x 8192): a file or a packed
-// bitmap that asks for more fails instead of exhausting memory.
-constexpr uint64_t kMaxBitmapPixels = uint64_t(64) * 1024 * 1024;
+// No picture may hold more pixels than this (100 million: a 100-megapixel
+// photo, 300 MB at 24 bits): a file or a packed bitmap that asks for more
+// fails instead of exhausting memory.
+constexpr uint64_t kMaxBitmapPixels = 100'000'000;
 
 class Bitmap {
  public:

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -26,9 +28,21 @@ inline int ImagingFailure(std::string* error, std::string reason) {
   return kImagingFailure;
 }
 
-// The bytes of a picture file, at most kMaxImageFileBytes; the reason names
-// the file.
+// The picture as ImageMagick decodes it with the named coder ("PNG"), after
+// the completeness check of that format (picture_data_check.h).
+Result<LoadedPicture> LoadWithMagick(std::span<const uint8_t> data, const std::string& coder);
+
+// The bytes of a picture file, at most kMaxImageFileBytes.
 Result<std::vector<uint8_t>> ReadImageFile(const std::string& path);
+
+// Whether a picture of width x height is within kPictureLimit.
+inline bool WithinPictureLimit(uint64_t width, uint64_t height) {
+  return width <= uint64_t(kPictureLimit.maxSide) && height <= uint64_t(kPictureLimit.maxSide) &&
+         width * height <= kPictureLimit.maxPixels;
+}
+// "too large: the PNG picture is 20000 x 9000 pixels (180 megapixels); the
+// limit is 100 megapixels and 16000 pixels a side", errno EFBIG.
+Failure TooLarge(std::string_view format, uint64_t width, uint64_t height);
 
 // A copy of the picture at 24 bits per pixel (shares the pixels when it
 // already is). Empty when src has no data.

@@ -18,12 +18,15 @@
 //   nearest-neighbour resize), which keep every depth and the palette.
 // - All functions may be called from any thread on distinct bitmaps.
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/base/result.h"
 #include "platform/imaging/bitmap.h"
 
 namespace q9::platform {
@@ -34,10 +37,11 @@ constexpr int kImagingFailure = 0;
 // ---- Start-up -------------------------------------------------------------
 
 // Starts ImageMagick once for the whole program: one worker thread, resource
-// limits (16,384 pixels wide or high, 64 M pixels, no disk cache; a system
-// policy's lower limits win, which on Debian leaves about 32 M pixels), and the
-// program's own security policy (raster coders only; EPS through Ghostscript
-// allowed, other PostScript, PDF, vector, text and network coders refused).
+// limits (kPictureLimit, no disk cache; a system policy's lower memory limit
+// wins, which on Debian leaves about 32 M pixels for the formats ImageMagick
+// decodes: JPEG, uncompressed BMP and PostScript are decoded without it), and
+// the program's own security policy (raster coders only; PostScript, PDF,
+// vector, text and network coders and every delegate program refused).
 // Safe to call more than once and from several threads; the operations below
 // call it themselves, so calling it early only picks argv0 for ImageMagick.
 int InitializeImaging(const char* argv0);
@@ -218,17 +222,64 @@ int StretchIntensity(Bitmap& bitmap);
 
 // ---- Loading --------------------------------------------------------------
 
+// The largest picture a file may hold: 100 million pixels (a 100-megapixel
+// photo converts with room to spare) and 16,000 pixels a side (ImageMagick
+// aborts the program on wider pictures, so none may reach its effects).
+struct PictureSizeLimit {
+  int maxSide;
+  uint64_t maxPixels;
+};
+inline constexpr PictureSizeLimit kPictureLimit{16000, 100'000'000};
+static_assert(kPictureLimit.maxPixels <= kMaxBitmapPixels);
+
+// How long and how large Encapsulated PostScript may run (Ghostscript, in a
+// child process: postscript_rasterizer.h).
+struct PostScriptLimits {
+  std::chrono::milliseconds wallTime{20'000};
+  unsigned cpuSeconds = 20;
+  uint64_t memoryBytes = uint64_t(1) << 30;  // address space
+};
+// The limits of every later load, for the whole program (the default above
+// until then). Safe from any thread.
+void SetPostScriptLimits(const PostScriptLimits& limits);
+PostScriptLimits CurrentPostScriptLimits();
+
+struct LoadOptions {
+  // Polled while a PostScript document is drawn; true stops it at once (the
+  // load then fails with "cancelled"). Other formats load without waiting.
+  std::function<bool()> cancelled;
+};
+
+struct LoadedPicture {
+  Bitmap picture;  // 24 bits per pixel
+  // The decoder's words when it reported damage but delivered every row of
+  // the picture; empty otherwise.
+  std::string warning;
+};
+
 // Loads the first image of a still-image file at 24 bits per pixel. The
 // format is taken from the content; the name's extension only helps formats
 // without a signature (TGA, PCD, MAC, PICT). Transparent parts are laid on
-// white. Returns kImagingSuccess, or kImagingFailure with a one-line reason in
-// *error (when error is not null) and out left empty.
-int LoadFile(const std::string& path, Bitmap& out, std::string* error);
+// white; PostScript is drawn at 72 pixels an inch (smaller pages for
+// documents larger than 4,000 pixels). The reason of a failure is one line
+// that starts with what went wrong when it is one of these: "not a
+// picture", "truncated", "damaged", "too large" (with the picture's size and
+// the limit), "unreadable", "PostScript time-out", "cancelled".
+Result<LoadedPicture> LoadPicture(const std::string& path, const LoadOptions& options = {});
 // The same from bytes in memory; formatHint is an extension or format name
 // ("tga", "PCD") for content without a signature.
+Result<LoadedPicture> LoadPictureBlob(std::span<const uint8_t> data, std::string_view formatHint,
+                                      const LoadOptions& options = {});
+
+// The imaging library's "load file": LoadPicture with kImagingSuccess, or
+// kImagingFailure with the reason in *error (when error is not null) and
+// out left empty. A warning is dropped.
+int LoadFile(const std::string& path, Bitmap& out, std::string* error);
+// The same from bytes in memory.
 int LoadBlob(std::span<const uint8_t> data, Bitmap& out, std::string* error,
              std::string_view formatHint = {});
 // Files larger than this are refused before reading.
-constexpr uint64_t kMaxImageFileBytes = uint64_t(256) * 1024 * 1024;
+// (320 MiB holds an uncompressed 24-bit picture of kPictureLimit.)
+constexpr uint64_t kMaxImageFileBytes = uint64_t(320) * 1024 * 1024;
 
 }  // namespace q9::platform

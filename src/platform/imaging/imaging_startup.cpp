@@ -16,22 +16,23 @@
 namespace q9::platform {
 namespace {
 
-// Raster coders with built-in decoders. Left out on purpose: PostScript other
-// than EPS, PDF, XPS, PCL (documents); SVG, MVG, MSL, WMF (vector and script
+// Raster coders with built-in decoders. Left out on purpose: PostScript of
+// every kind, EPS included, PDF, XPS, PCL (documents: programs that
+// Ghostscript runs; EPS is drawn by our own confined Ghostscript child
+// instead, postscript_rasterizer.h); SVG, MVG, MSL, WMF (vector and script
 // languages); TXT, LABEL, CAPTION, INFO (text); URL, HTTP, HTTPS, FTP, FILE,
 // EPHEMERAL, INLINE (other places); video and camera-raw coders (external
 // programs); raw pixel dumps (no header to check).
-constexpr std::array<const char*, 101> kAllowedCoders = {
-    "AAI",  "ART",   "AVIF", "AVS",    "BIE",   "BMP",   "BMP2",   "BMP3",  "CAL",  "CALS",  "CIN",
-    "CUR",  "CUT",   "DCM",  "DCX",    "DDS",   "DIB",   "DPX",    "DXT1",  "DXT5", "EPS",   "EPT",
-    "EPT2", "EPT3",  "FITS", "FTS",    "GIF",   "GIF87", "GROUP4", "HDR",   "HEIC", "ICB",   "ICO",
-    "ICON", "IPL",   "J2C",  "J2K",    "JBG",   "JBIG",  "JNG",    "JNX",   "JP2",  "JPC",   "JPE",
-    "JPEG", "JPG",   "JPM",  "JPS",    "JPT",   "MAC",   "MIFF",   "MNG",   "MTV",  "OTB",   "PAM",
-    "PBM",  "PCD",   "PCDS", "PCT",    "PCX",   "PDB",   "PFM",    "PGM",   "PGX",  "PICON", "PICT",
-    "PIX",  "PJPEG", "PNG",  "PNG00",  "PNG24", "PNG32", "PNG48",  "PNG64", "PNG8", "PNM",   "PPM",
-    "PSB",  "PSD",   "PTIF", "PWP",    "RAS",   "RLA",   "RLE",    "SCT",   "SFW",  "SGI",   "SUN",
-    "TGA",  "TIF",   "TIFF", "TIFF64", "TIM",   "VDA",   "VICAR",  "VIFF",  "VST",  "WBMP",  "WEBP",
-    "WPG",  "XBM"};
+constexpr std::array<const char*, 97> kAllowedCoders = {
+    "AAI",   "ART",   "AVIF",   "AVS",   "BIE",  "BMP",   "BMP2", "BMP3", "CAL",   "CALS", "CIN",
+    "CUR",   "CUT",   "DCM",    "DCX",   "DDS",  "DIB",   "DPX",  "DXT1", "DXT5",  "FITS", "FTS",
+    "GIF",   "GIF87", "GROUP4", "HDR",   "HEIC", "ICB",   "ICO",  "ICON", "IPL",   "J2C",  "J2K",
+    "JBG",   "JBIG",  "JNG",    "JNX",   "JP2",  "JPC",   "JPE",  "JPEG", "JPG",   "JPM",  "JPS",
+    "JPT",   "MAC",   "MIFF",   "MNG",   "MTV",  "OTB",   "PAM",  "PBM",  "PCD",   "PCDS", "PCT",
+    "PCX",   "PDB",   "PFM",    "PGM",   "PGX",  "PICON", "PICT", "PIX",  "PJPEG", "PNG",  "PNG00",
+    "PNG24", "PNG32", "PNG48",  "PNG64", "PNG8", "PNM",   "PPM",  "PSB",  "PSD",   "PTIF", "PWP",
+    "RAS",   "RLA",   "RLE",    "SCT",   "SFW",  "SGI",   "SUN",  "TGA",  "TIF",   "TIFF", "TIFF64",
+    "TIM",   "VDA",   "VICAR",  "VIFF",  "VST",  "WBMP",  "WEBP", "WPG",  "XBM"};
 
 std::once_flag g_once;
 bool g_ready = false;
@@ -52,8 +53,9 @@ bool Start(const char* argv0) {
     return false;
   }
   // Coders: refuse all, then allow reading the raster list (ImageMagick's own
-  // "XC" stays for its internal blank images) and writing PNG. Delegates: Ghostscript only,
-  // for EPS. Paths: no "@file" indirection.
+  // "XC" stays for its internal blank images) and writing PNG. Delegates
+  // (programs ImageMagick would start, Ghostscript among them): none. Paths:
+  // no "@file" indirection.
   const std::string policy =
       "<policymap>"
       "<policy domain=\"coder\" rights=\"none\" pattern=\"*\"/>"
@@ -65,7 +67,6 @@ bool Start(const char* argv0) {
       // encoder, so ImageMagick only reads it.
       "<policy domain=\"coder\" rights=\"read|write\" pattern=\"PNG\"/>"
       "<policy domain=\"delegate\" rights=\"none\" pattern=\"*\"/>"
-      "<policy domain=\"delegate\" rights=\"execute\" pattern=\"gs\"/>"
       "<policy domain=\"path\" rights=\"none\" pattern=\"@*\"/>"
       "</policymap>";
   MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
@@ -78,14 +79,17 @@ bool Start(const char* argv0) {
   // fail with an error; with no disk cache the memory limits are final.
   using MagickCore::SetMagickResourceLimit;
   SetMagickResourceLimit(MagickCore::ThreadResource, 1);
-  SetMagickResourceLimit(MagickCore::WidthResource, 16384);
-  SetMagickResourceLimit(MagickCore::HeightResource, 16384);
-  SetMagickResourceLimit(MagickCore::AreaResource, kMaxBitmapPixels);
-  // The pixel cache takes 8 bytes a pixel, so 512 MiB holds the largest
-  // Bitmap. A system policy may set lower limits, which then win (Debian's
-  // 256 MiB allows about 32 M pixels: memory-mapped caches need the disk).
-  SetMagickResourceLimit(MagickCore::MemoryResource, kMaxBitmapPixels * 8);
-  SetMagickResourceLimit(MagickCore::MapResource, kMaxBitmapPixels * 8);
+  SetMagickResourceLimit(MagickCore::WidthResource,
+                         MagickCore::MagickSizeType(kPictureLimit.maxSide));
+  SetMagickResourceLimit(MagickCore::HeightResource,
+                         MagickCore::MagickSizeType(kPictureLimit.maxSide));
+  SetMagickResourceLimit(MagickCore::AreaResource, kPictureLimit.maxPixels);
+  // The pixel cache takes 8 bytes a pixel. A system policy may set a lower
+  // limit, which then wins (Debian's 256 MiB allows about 33 M pixels:
+  // memory-mapped caches need the disk); JPEG and plain BMP pictures, the
+  // large ones in practice, never reach ImageMagick.
+  SetMagickResourceLimit(MagickCore::MemoryResource, kPictureLimit.maxPixels * 8);
+  SetMagickResourceLimit(MagickCore::MapResource, kPictureLimit.maxPixels * 8);
   SetMagickResourceLimit(MagickCore::DiskResource, 0);
   SetMagickResourceLimit(MagickCore::ListLengthResource, 64);
   return true;

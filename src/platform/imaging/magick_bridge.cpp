@@ -12,12 +12,9 @@ namespace {
 
 // ImageMagick aborts the whole process (an assertion, not an exception) on a
 // picture wider or taller than its width and height limits, so such pictures
-// never reach it. 16,000 is the lower of our own limit and the system
-// policy's.
-constexpr int kMagickMaxSide = 16000;
-
+// never reach it.
 bool FitsMagick(const Bitmap& picture) {
-  return picture.Width() <= kMagickMaxSide && picture.Height() <= kMagickMaxSide;
+  return picture.Width() <= kPictureLimit.maxSide && picture.Height() <= kPictureLimit.maxSide;
 }
 
 }  // namespace

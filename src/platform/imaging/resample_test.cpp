@@ -95,7 +95,7 @@ TEST(FitBitmap, SharedDestinationsAndRefusals) {
   ASSERT_EQ(FitBitmap(a, out, 16, 8), kImagingSuccess);
   EXPECT_TRUE(SameBitmap(shared, Uniform(16, 8, {1, 2, 3})));
   EXPECT_EQ(FitBitmap(a, out, 0, 8), kImagingFailure);
-  EXPECT_EQ(FitBitmap(a, out, 10000, 10000), kImagingFailure);  // beyond the pixel budget
+  EXPECT_EQ(FitBitmap(a, out, 10001, 10000), kImagingFailure);  // beyond the pixel budget
   EXPECT_EQ(out.Width(), 16);
   EXPECT_TRUE(out.HasData());
 }

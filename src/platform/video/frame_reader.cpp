@@ -112,6 +112,7 @@ int32_t FrameReader::Open(MediaInput& input, int streamIndex) {
 }
 
 void FrameReader::Close() {
+  m_decodeErrors = 0;
   avcodec_free_context(&m_dec);
   av_packet_free(&m_packet);
   av_frame_free(&m_cur);
@@ -290,6 +291,7 @@ bool FrameReader::DecodeNext(AVFrame* frame, int64_t& stamp, bool& placed) {
     if (r == AVERROR_EOF) return false;
     if (r != AVERROR(EAGAIN)) {
       // A damaged frame: the decoder goes on with the next one.
+      ++m_decodeErrors;
       if (++errors > kMaxDecoderErrors) return false;
       continue;
     }
@@ -303,7 +305,7 @@ bool FrameReader::DecodeNext(AVFrame* frame, int64_t& stamp, bool& placed) {
     av_packet_unref(m_packet);
     // A packet the decoder rejects is skipped; its frame is missing like a
     // dropped one.
-    (void)r;
+    if (r < 0 && r != AVERROR(EAGAIN)) ++m_decodeErrors;
   }
 }
 

@@ -4,6 +4,7 @@
 // jump past a key frame seeks to the key frame at or before the wanted time
 // and decodes forward, so a frame reads the same however it was reached.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -45,6 +46,9 @@ class FrameReader {
   // Seeks made so far (a read from the start again counts as one); reading
   // in order makes none.
   int SeekCount() const { return m_seeks; }
+  // Packets the decoder refused or could not make a picture of since Open:
+  // frames of the file that could not be decoded. Safe from any thread.
+  int DecodeErrors() const { return m_decodeErrors.load(); }
 
  private:
   bool NeedsSeek(int64_t limit) const;
@@ -100,6 +104,7 @@ class FrameReader {
   bool m_ended = false;        // the decoder is drained
   bool m_broken = false;       // the source could not be reopened
   int m_seeks = 0;
+  std::atomic<int> m_decodeErrors{0};
 };
 
 }  // namespace q9::platform

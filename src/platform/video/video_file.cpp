@@ -1,5 +1,6 @@
 #include "platform/video/video_file.h"
 
+#include <atomic>
 #include <limits>
 
 #include "platform/video/audio_exporter.h"
@@ -18,6 +19,7 @@ namespace q9::platform {
 
 namespace {
 constexpr int64_t kNoFrame = std::numeric_limits<int64_t>::min();
+constexpr int64_t kEndNotSeen = std::numeric_limits<int64_t>::max();
 }  // namespace
 
 struct VideoFile::Impl {
@@ -31,6 +33,9 @@ struct VideoFile::Impl {
   bool open = false;
   bool readAhead = true;
   int64_t lastFrame = kNoFrame;  // the frame GetFrame delivered last
+  // The first frame number found beyond the end of the data: the stream
+  // ended more than a frame before it. Written by the reading thread.
+  std::atomic<int64_t> endedAt{kEndNotSeen};
   // Declared after what it reads, so that it is joined before they go.
   std::unique_ptr<FramePrefetcher> ahead;
 
@@ -42,6 +47,7 @@ struct VideoFile::Impl {
     if (const int32_t r = reader.Open(input, stream); r != AVIERR_OK) return r;
     open = true;
     lastFrame = kNoFrame;
+    endedAt = kEndNotSeen;
     if (readAhead) {
       ahead = std::make_unique<FramePrefetcher>(
           [this](int64_t n, Bitmap& out) { return Read(n, out); });
@@ -56,7 +62,12 @@ struct VideoFile::Impl {
     if (info.length > 0 && n > info.LastFrameNumber()) return false;
     const int64_t limit = numbering.LimitOf(n);
     if (!reader.PositionAt(limit)) return false;
-    if (info.length <= 0 && reader.PastLastFrame(limit)) return false;
+    if (reader.PastLastFrame(limit)) {
+      int64_t seen = endedAt.load();
+      while (n < seen && !endedAt.compare_exchange_weak(seen, n)) {
+      }
+      if (info.length <= 0) return false;
+    }
     return reader.ConvertCurrent(out);
   }
 
@@ -98,6 +109,7 @@ void VideoFile::Close() {
   m_impl->bytes.reset();
   m_impl->open = false;
   m_impl->lastFrame = kNoFrame;
+  m_impl->endedAt = kEndNotSeen;
 }
 
 bool VideoFile::IsOpen() const {
@@ -132,6 +144,14 @@ bool VideoFile::GetFrame(int64_t n, Bitmap& out) {
   const VideoStreamInfo& info = d.numbering.Info();
   if (inOrder && d.ahead && (info.length <= 0 || n < info.LastFrameNumber())) d.ahead->Start(n + 1);
   return ok;
+}
+
+bool VideoFile::EndedBefore(int64_t n) const {
+  return IsOpen() && n >= m_impl->endedAt.load();
+}
+
+int VideoFile::DecodeErrors() const {
+  return IsOpen() ? m_impl->reader.DecodeErrors() : 0;
 }
 
 int32_t VideoFile::ReadStreamInfo(const std::string& path, VideoStreamInfo& out) {

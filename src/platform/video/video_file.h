@@ -57,6 +57,14 @@ class VideoFile {
   // last frame), or when nothing can be decoded there.
   bool GetFrame(int64_t n, Bitmap& out);
 
+  // True once a read found that the stream's data ended more than a frame
+  // before frame n (a header that promises more frames than the file
+  // holds): the frame delivered there is the last one the file holds.
+  bool EndedBefore(int64_t n) const;
+  // Frames of the file the decoder could not make a picture of since Open
+  // (their frame numbers show the frame before them).
+  int DecodeErrors() const;
+
   // Reading ahead is on unless turned off; it takes effect at the next Open
   // (off at once). Frames are the same either way.
   void SetReadAhead(bool on);
