@@ -106,7 +106,9 @@ TEST(SettingsFieldSet, EveryRangeAcceptsItsEndsAndNothingBeyond) {
       ImportSettings s;
       std::string error;
       EXPECT_EQ(SetField(s, r.name, std::to_string(v), error), inside) << error;
-      if (inside) EXPECT_EQ(GetField(s, r.name), std::to_string(v));
+      if (inside) {
+        EXPECT_EQ(GetField(s, r.name), std::to_string(v));
+      }
     }
   }
 }
