@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "convert/source_media.h"
+#include "platform/base/row_band_worker.h"
 #include "preview/capture_geometry.h"
 #include "preview/stretch_bitmap.h"
 #include "preview/tool_window.h"
@@ -122,9 +123,16 @@ bool CSourceWnd::StretchInPlace(QPainter& painter, const QRect& exposed) const {
   const QPoint offset(int(toDevice.dx()), int(toDevice.dy()));
   if (!image->rect().contains(rect().translated(offset))) return false;
   const QPoint corner = exposed.topLeft() + offset;
-  StretchBitmap(m_media->WorkingBitmap(), size(), exposed,
-                image->scanLine(corner.y()) + size_t(corner.x()) * sizeof(uint32_t),
-                size_t(image->bytesPerLine()));
+  uchar* first = image->scanLine(corner.y()) + size_t(corner.x()) * sizeof(uint32_t);
+  const size_t bytesPerLine = size_t(image->bytesPerLine());
+  // The helper thread stretches the lower half of a large area.
+  platform::ForRowBands(
+      exposed.height(), uint64_t(exposed.width()) * uint64_t(exposed.height()),
+      [&](int top, int end) {
+        StretchBitmap(m_media->WorkingBitmap(), size(),
+                      QRect(exposed.left(), exposed.top() + top, exposed.width(), end - top),
+                      first + size_t(top) * bytesPerLine, bytesPerLine);
+      });
   return true;
 }
 

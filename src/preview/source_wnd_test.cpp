@@ -110,12 +110,13 @@ class SourceWndTest : public QObject {
   }
 
   // What reaches the screen (the window's own store, into which the frame is
-  // stretched in place) is what the window draws anywhere else, at each
-  // zoom, also after a repaint of a part of it.
+  // stretched in place, its lower half by the helper thread from zoom 2.0)
+  // is what the window draws anywhere else, at each zoom, also after a
+  // repaint of a part of it.
   void screenShowsTheStretchedFrame() {
     const QString path = m_dir.filePath(QStringLiteral("pattern.bmp"));
     QVERIFY(preview::testing::WritePicture(
-        path, QSize(97, 61), [](int x, int y) { return qRgb(x * 2, y * 4, (x * y) & 255); }));
+        path, QSize(331, 241), [](int x, int y) { return qRgb(x, y, (x * y) & 255); }));
     for (const int steps : {-1, 0, 1, 2}) {
       Window w(path, steps);
       const auto screen = [&w] {

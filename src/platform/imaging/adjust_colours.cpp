@@ -136,7 +136,7 @@ int AdjustColours(const Bitmap& src, Bitmap& dst, int brightness, int contrast, 
   uint8_t* bits = out.OverwriteBits();
   const size_t stride = out.Stride();
   const size_t rowBytes = 3 * size_t(w);
-  detail::ForRowBands(h, uint64_t(w) * uint64_t(h), [&](int first, int end) {
+  ForRowBands(h, uint64_t(w) * uint64_t(h), [&](int first, int end) {
     for (int y = first; y < end; ++y) {
       uint8_t* row = bits + size_t(y) * stride;
       AdjustRow(p, in + size_t(y) * stride, row, w);

@@ -19,7 +19,7 @@ void ForEachPixel24(Bitmap& bitmap, Pixel&& pixel) {
   uint8_t* bits = bitmap.MutableBits();
   const size_t stride = bitmap.Stride();
   const int w = bitmap.Width();
-  detail::ForRowBands(bitmap.Height(), uint64_t(w) * uint64_t(bitmap.Height()),
+  ForRowBands(bitmap.Height(), uint64_t(w) * uint64_t(bitmap.Height()),
                       [&](int first, int end) {
                         for (int y = first; y < end; ++y) {
                           uint8_t* p = bits + size_t(y) * stride;

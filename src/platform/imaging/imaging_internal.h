@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/base/result.h"
+#include "platform/base/row_band_worker.h"
 #include "platform/imaging/bitmap.h"
 #include "platform/imaging/imaging_library.h"
-#include "platform/imaging/row_band_worker.h"
 
 namespace q9::platform::detail {
 
@@ -57,33 +57,6 @@ bool ClipBlock(int dstWidth, int dstHeight, int srcWidth, int srcHeight, int& dx
 
 // Copies a block that lies inside both pictures (same depth).
 void CopyBlock(Bitmap& dst, int dx, int dy, const Bitmap& src, int sx, int sy, int w, int h);
-
-// Runs body(firstRow, endRow) over the rows, splitting them with the helper
-// thread when the picture is large enough for the hand-over to pay for
-// itself. When the helper is busy for another caller, or there is none, the
-// caller does every row.
-constexpr uint64_t kParallelPixels = 200'000;
-template <class Body>
-void ForRowBands(int height, uint64_t pixels, Body&& body) {
-  RowBandWorker* worker =
-      pixels < kParallelPixels || height < 2 ? nullptr : RowBandWorker::Instance();
-  const int middle = height / 2;
-  using Stored = std::remove_reference_t<Body>;
-  const auto run = [](void* context, int first, int end) {
-    (*static_cast<Stored*>(context))(first, end);
-  };
-  if (worker == nullptr ||
-      !worker->TryStart(run, const_cast<void*>(static_cast<const void*>(&body)), middle, height)) {
-    body(0, height);
-    return;
-  }
-  // The helper is waited for even if the caller's half throws.
-  struct Join {
-    RowBandWorker* worker;
-    ~Join() { worker->Wait(); }
-  } join{worker};
-  body(0, middle);
-}
 
 // For the per-pixel loops of every video frame: a copy for processors with
 // 256-bit integer vectors (whose 32-bit multiply makes such loops two to

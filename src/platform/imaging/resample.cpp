@@ -176,7 +176,7 @@ bool SmoothResampleInto(const Bitmap& src, Bitmap& out) {
   const size_t outRowBytes = size_t(width) * 3;
   // The work is proportional to the source's size, not the output's.
   const uint64_t work = uint64_t(srcW) * uint64_t(srcH) + uint64_t(width) * uint64_t(height);
-  detail::ForRowBands(height, work, [&](int firstRow, int endRow) {
+  ForRowBands(height, work, [&](int firstRow, int endRow) {
     const bool second = firstRow != 0;
     uint32_t* acc = scratch.acc.data() + (second ? rowValues : 0);
     uint16_t* mid = scratch.mid.data() + (second ? rowValues : 0);

@@ -64,7 +64,7 @@ int SpatialFilter(Bitmap& bitmap, int predefinedFilter) {
   if (!out.HasData()) return kImagingFailure;
   uint8_t* outBits = out.MutableBits();
   const size_t stride = out.Stride();
-  detail::ForRowBands(h, uint64_t(w) * uint64_t(h), [&](int first, int end) {
+  ForRowBands(h, uint64_t(w) * uint64_t(h), [&](int first, int end) {
     for (int y = first; y < end; ++y) {
       // Edges repeat the outermost pixels.
       const uint8_t* rows[3] = {src.Row(y > 0 ? y - 1 : 0), src.Row(y),

@@ -2,14 +2,16 @@
 // The helper thread that takes the lower half of a large picture's rows
 // while the caller works on the upper half. Made on first use and kept until
 // the program ends: starting a thread for each call cost about as much as
-// the work it took over on a 640 x 480 frame. Not part of the public
-// interface.
+// the work it took over on a 640 x 480 frame. Pictures of the imaging
+// adapter and of the windows share it through ForRowBands.
 
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 
-namespace q9::platform::detail {
+namespace q9::platform {
 
 class RowBandWorker {
  public:
@@ -46,4 +48,31 @@ class RowBandWorker {
   int m_end = 0;
 };
 
-}  // namespace q9::platform::detail
+// Runs body(firstRow, endRow) over the rows, splitting them with the helper
+// thread when the picture is large enough for the hand-over to pay for
+// itself. When the helper is busy for another caller, or there is none, the
+// caller does every row.
+constexpr uint64_t kParallelPixels = 200'000;
+template <class Body>
+void ForRowBands(int height, uint64_t pixels, Body&& body) {
+  RowBandWorker* worker =
+      pixels < kParallelPixels || height < 2 ? nullptr : RowBandWorker::Instance();
+  const int middle = height / 2;
+  using Stored = std::remove_reference_t<Body>;
+  const auto run = [](void* context, int first, int end) {
+    (*static_cast<Stored*>(context))(first, end);
+  };
+  if (worker == nullptr ||
+      !worker->TryStart(run, const_cast<void*>(static_cast<const void*>(&body)), middle, height)) {
+    body(0, height);
+    return;
+  }
+  // The helper is waited for even if the caller's half throws.
+  struct Join {
+    RowBandWorker* worker;
+    ~Join() { worker->Wait(); }
+  } join{worker};
+  body(0, middle);
+}
+
+}  // namespace q9::platform

@@ -1,8 +1,8 @@
-#include "platform/imaging/row_band_worker.h"
+#include "platform/base/row_band_worker.h"
 
 #include <system_error>
 
-namespace q9::platform::detail {
+namespace q9::platform {
 
 RowBandWorker* RowBandWorker::Instance() {
   // Made once; the static's destructor stops and joins the thread at exit.
@@ -66,4 +66,4 @@ void RowBandWorker::Run() {
   }
 }
 
-}  // namespace q9::platform::detail
+}  // namespace q9::platform
