@@ -18,7 +18,6 @@ namespace {
 
 using namespace testing;
 using namespace platform;
-using sequence::kLampZoom;
 
 constexpr uint32_t kBlack = 0, kGrey = 0x404040;
 
@@ -68,8 +67,9 @@ void ExpectFrame(const Bitmap& b, int left, int top, int zoom, const TestFrame& 
   };
   for (const auto& [row, column, colour] : frame.lit) {
     EXPECT_EQ(at(row, column, zoom / 2, zoom / 2), colour);
-    EXPECT_EQ(at(row, column, 0, 0), zoom < kLampZoom ? colour : kBlack);
-    EXPECT_EQ(at(row, column, zoom - 1, zoom - 1), zoom < kLampZoom ? colour : kBlack);
+    // From zoom 4 on, bulbs are round lamps on black.
+    EXPECT_EQ(at(row, column, 0, 0), zoom < 4 ? colour : kBlack);
+    EXPECT_EQ(at(row, column, zoom - 1, zoom - 1), zoom < 4 ? colour : kBlack);
   }
   EXPECT_EQ(at(1, 1, zoom / 2, zoom / 2), kBlack);
 }
@@ -154,6 +154,15 @@ TEST_F(RenderTest, OldSequenceInBothTimeUnits) {
   ASSERT_EQ(gif.frames.size(), 3u);
   EXPECT_EQ(gif.frames[0].PixelValue(2, 1), 0xFFFF00u);
   EXPECT_EQ(gif.frames[1].PixelValue(2, 1), kBlack);
+
+  // Old sequences count their frames from 1.
+  const ToolRun last = RunTool({"render", PathOf("old.seq"), "-o", PathOf("4.png"), "--frame=4"});
+  ASSERT_EQ(last.code, 0) << last.err;
+  Bitmap picture;
+  ASSERT_EQ(LoadFile(PathOf("4.png"), picture, nullptr), kImagingSuccess);
+  EXPECT_EQ(picture.PixelValue(2, 1), 0xFFFF00u);
+  EXPECT_EQ(RunTool({"render", PathOf("old.seq"), "-o", PathOf("5.png"), "--frame=5"}).err,
+            "q9seq: " + PathOf("old.seq") + ": there is no frame 5: the frames are 1 to 4\n");
 }
 
 TEST_F(RenderTest, ErrorsGiveOneLineAndNoOutput) {
