@@ -5,8 +5,8 @@ namespace {
 
 // What getopt_long gives back for the option at index: its short name, or a
 // number above every character for a long-only option.
-int GetoptValue(const OptionSpec& spec, size_t index) {
-  return spec.shortName != 0 ? static_cast<unsigned char>(spec.shortName) : 256 + int(index);
+int GetoptValue(const OptionInfo& option, size_t index) {
+  return option.shortName != 0 ? static_cast<unsigned char>(option.shortName) : 256 + int(index);
 }
 
 bool IsOptionWord(const std::string& word) {
@@ -16,7 +16,7 @@ bool IsOptionWord(const std::string& word) {
 }  // namespace
 
 OptionReader::OptionReader(const std::vector<std::string>& args,
-                           std::span<const OptionSpec> options, bool doubleDashEnds)
+                           std::span<const OptionInfo> options, bool doubleDashEnds)
     : m_options(options), m_doubleDashEnds(doubleDashEnds) {
   m_words.reserve(args.size() + 1);
   m_words.emplace_back("q9");
@@ -28,14 +28,14 @@ OptionReader::OptionReader(const std::vector<std::string>& args,
   // ":": a missing value is reported, not printed.
   m_shortOptions = "-:";
   for (size_t i = 0; i < options.size(); ++i) {
-    const OptionSpec& spec = options[i];
-    if (spec.shortName != 0) {
-      m_shortOptions += spec.shortName;
-      if (spec.takesValue) m_shortOptions += ':';
+    const OptionInfo& option = options[i];
+    if (option.shortName != 0) {
+      m_shortOptions += option.shortName;
+      if (option.takesValue) m_shortOptions += ':';
     }
-    if (spec.longName != nullptr)
-      m_longOptions.push_back({spec.longName, spec.takesValue ? required_argument : no_argument,
-                               nullptr, GetoptValue(spec, i)});
+    if (option.longName != nullptr)
+      m_longOptions.push_back({option.longName, option.takesValue ? required_argument : no_argument,
+                               nullptr, GetoptValue(option, i)});
   }
   m_longOptions.push_back({nullptr, 0, nullptr, 0});
   // optind 0 makes glibc forget an earlier reader's state; a call on a line
@@ -46,18 +46,18 @@ OptionReader::OptionReader(const std::vector<std::string>& args,
   getopt_long(1, noWords, m_shortOptions.c_str(), m_longOptions.data(), nullptr);
 }
 
-const OptionSpec* OptionReader::Find(const std::string& word) const {
+const OptionInfo* OptionReader::Find(const std::string& word) const {
   if (word.starts_with("--")) {
     const size_t equals = word.find('=');
     const std::string name = word.substr(2, equals == std::string::npos ? equals : equals - 2);
-    for (const OptionSpec& spec : m_options)
-      if (spec.longName != nullptr && name == spec.longName &&
-          (spec.takesValue || equals == std::string::npos))
-        return &spec;
+    for (const OptionInfo& option : m_options)
+      if (option.longName != nullptr && name == option.longName &&
+          (option.takesValue || equals == std::string::npos))
+        return &option;
     return nullptr;
   }
-  for (const OptionSpec& spec : m_options)
-    if (spec.shortName == word[1] && (spec.takesValue || word.size() == 2)) return &spec;
+  for (const OptionInfo& option : m_options)
+    if (option.shortName == word[1] && (option.takesValue || word.size() == 2)) return &option;
   return nullptr;
 }
 

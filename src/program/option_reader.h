@@ -17,7 +17,7 @@
 
 namespace q9::program {
 
-struct OptionSpec {
+struct OptionInfo {
   int id;                // what Next reports for the option
   char shortName;        // 0: none
   const char* longName;  // nullptr: none
@@ -43,7 +43,7 @@ class OptionReader {
   // args: the words after the program name. Where doubleDashEnds, "--" ends
   // the options and every word after it is an argument; otherwise "--" is an
   // argument like any other word.
-  OptionReader(const std::vector<std::string>& args, std::span<const OptionSpec> options,
+  OptionReader(const std::vector<std::string>& args, std::span<const OptionInfo> options,
                bool doubleDashEnds);
   // getopt holds pointers into the words.
   OptionReader(const OptionReader&) = delete;
@@ -52,11 +52,11 @@ class OptionReader {
   Item Next();
 
  private:
-  const OptionSpec* Find(const std::string& word) const;
+  const OptionInfo* Find(const std::string& word) const;
 
   std::vector<std::string> m_words;  // the program's name first, as getopt wants
   std::vector<char*> m_argv;
-  std::span<const OptionSpec> m_options;
+  std::span<const OptionInfo> m_options;
   std::string m_shortOptions;
   std::vector<::option> m_longOptions;  // as getopt_long wants them
   bool m_doubleDashEnds;

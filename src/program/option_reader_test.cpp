@@ -6,7 +6,7 @@ namespace q9::program {
 namespace {
 
 enum { kOutput = 1, kQuiet, kZoom };
-constexpr OptionSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {kOutput, 'o', "output", true},
     {kQuiet, 'q', "quiet", false},
     {kZoom, 0, "zoom", true},

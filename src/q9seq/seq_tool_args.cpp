@@ -46,16 +46,16 @@ not be written, 2 a wrong command line.
 )";
 
 using platform::Failure;
+using program::OptionInfo;
 using program::OptionReader;
-using program::OptionSpec;
 
 enum OptionId { kHelp = 1, kJson, kBulbs, kOutput, kZoom, kFrame };
 
-constexpr OptionSpec kInfoOptions[] = {
+constexpr OptionInfo kInfoOptions[] = {
     {kHelp, 'h', "help", false}, {kJson, 0, "json", false}, {kBulbs, 0, "bulbs", false}};
-constexpr OptionSpec kMakeOldOptions[] = {{kHelp, 'h', "help", false},
+constexpr OptionInfo kMakeOldOptions[] = {{kHelp, 'h', "help", false},
                                           {kOutput, 'o', "output", true}};
-constexpr OptionSpec kRenderOptions[] = {{kHelp, 'h', "help", false},
+constexpr OptionInfo kRenderOptions[] = {{kHelp, 'h', "help", false},
                                          {kOutput, 'o', "output", true},
                                          {kZoom, 0, "zoom", true},
                                          {kFrame, 0, "frame", true}};
@@ -114,9 +114,9 @@ platform::Result<> TakeValue(int id, const std::string& value, SeqToolArgs& out,
 // one argument is the input file.
 platform::Result<> ParseCommandWords(const std::vector<std::string>& args, SeqToolArgs& out) {
   const std::string& command = args[0];
-  const std::span<const OptionSpec> options = out.command == SeqCommand::kInfo ? kInfoOptions
+  const std::span<const OptionInfo> options = out.command == SeqCommand::kInfo ? kInfoOptions
                                               : out.command == SeqCommand::kMakeOld
-                                                  ? std::span<const OptionSpec>(kMakeOldOptions)
+                                                  ? std::span<const OptionInfo>(kMakeOldOptions)
                                                   : kRenderOptions;
   bool haveInput = false;
   bool zoomGiven = false;

@@ -85,8 +85,8 @@ signal.
 )";
 
 using platform::Failure;
+using program::OptionInfo;
 using program::OptionReader;
-using program::OptionSpec;
 
 enum OptionId {
   kHelp = 1,
@@ -105,7 +105,7 @@ enum OptionId {
   kCapture
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {kHelp, 'h', "help", false},
     {kVersion, 0, "version", false},
     {kOverwrite, 0, "overwrite", false},
