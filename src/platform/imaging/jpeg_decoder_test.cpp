@@ -25,10 +25,11 @@ struct Variant {
   bool rgb = false;  // stored as RGB, not YCbCr
   unsigned restartRows = 0;
   int quality = 90;
+  bool flat = false;  // mid grey all over: quick to make at any size
 };
 
-// A picture of smooth ramps and noise, coded by libjpeg with the variant's
-// settings.
+// A picture of smooth ramps and noise (or flat grey), coded by libjpeg with
+// the variant's settings.
 std::vector<uint8_t> Encode(const Variant& v) {
   jpeg_compress_struct c{};
   jpeg_error_mgr errors{};
@@ -52,10 +53,10 @@ std::vector<uint8_t> Encode(const Variant& v) {
   c.arith_code = v.arithmetic ? TRUE : FALSE;
   c.restart_in_rows = int(v.restartRows);
   jpeg_start_compress(&c, TRUE);
-  std::vector<uint8_t> row(size_t(v.width) * size_t(v.components));
-  const Bitmap noise = test::Noise(v.width, v.height, 7, 0, 60);
+  std::vector<uint8_t> row(size_t(v.width) * size_t(v.components), 0x80);
+  const Bitmap noise = v.flat ? Bitmap() : test::Noise(v.width, v.height, 7, 0, 60);
   for (int y = 0; y < v.height; ++y) {
-    for (int x = 0; x < v.width; ++x)
+    for (int x = 0; x < v.width && !v.flat; ++x)
       for (int k = 0; k < v.components; ++k)
         row[size_t(x * v.components + k)] =
             uint8_t((x * 255 / v.width + y * (k + 1) * 7) % 196 + noise.Row(y)[3 * x + k % 3]);
@@ -148,37 +149,9 @@ TEST(JpegDecoder, DamageIsRefusedOrReportedAndCmykLeftToImageMagick) {
   }
 }
 
-}  // namespace
-}  // namespace q9::platform
-
-namespace q9::platform {
-namespace {
-
 // A flat grey JPEG of width x height, quickly made.
 std::vector<uint8_t> FlatJpeg(int width, int height) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr errors{};
-  c.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&c);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &out, &size);
-  c.image_width = JDIMENSION(width);
-  c.image_height = JDIMENSION(height);
-  c.input_components = 1;
-  c.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&c);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<uint8_t> row(size_t(width), 0x80);
-  for (int y = 0; y < height; ++y) {
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&c, &p, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::vector<uint8_t> bytes(out, out + size);
-  free(out);
-  return bytes;
+  return Encode({.name = "", .width = width, .height = height, .components = 1, .flat = true});
 }
 
 // Photos larger than the system's ImageMagick policy allows (about 33
