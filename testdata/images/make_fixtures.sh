@@ -14,7 +14,10 @@ convert quad.png -strip -type palette bmp3:quad8.bmp
 convert quad.png -strip -quality 95 -sampling-factor 1x1 quad.jpg
 cp quad.jpg quad.jpeg
 cp quad.jpg jpeg_named.bmp
-convert quad.png -strip tga:quad.tga
+# ImageMagick 6 writes a TGA file's rows top first but marks them as bottom
+# first (and reads them back the same way): flipped, the file is what other
+# programs write, bottom row first.
+convert quad.png -strip -flip tga:quad.tga
 convert quad.png -strip pcx:quad.pcx
 convert quad.png -strip -type truecolor -compress none dib:quad.dib
 convert quad.png -strip -type truecolor quad.psd

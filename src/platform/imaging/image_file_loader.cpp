@@ -1,8 +1,8 @@
 // Still-image loading. The file is read into memory and its format told from
 // the content (the extension only helps formats without a signature), so
 // nothing in a file name ("@list", "format:", "[frame]") is ever
-// interpreted. JPEG and uncompressed BMP files are decoded by our own code
-// straight into the picture, PostScript is drawn by Ghostscript in a child
+// interpreted. JPEG, uncompressed BMP and most TGA files are decoded by our
+// own code straight into the picture, PostScript is drawn by Ghostscript in a child
 // process of ours, and every other format goes through ImageMagick with the
 // format named explicitly.
 
@@ -22,6 +22,7 @@
 #include "platform/imaging/picture_data_check.h"
 #include "platform/imaging/plain_bmp_decoder.h"
 #include "platform/imaging/postscript_rasterizer.h"
+#include "platform/imaging/tga_decoder.h"
 #include "platform/signlib/byte_io.h"
 
 namespace q9::platform {
@@ -159,6 +160,15 @@ bool Classified(std::string_view reason) {
   return false;
 }
 
+// Our own decoder for the coder's files, which may still leave some kinds
+// of them to ImageMagick (it then gives nothing).
+using OwnDecoder = std::optional<Result<Bitmap>> (*)(std::span<const uint8_t>);
+OwnDecoder OwnDecoderFor(const std::string& coder) {
+  if (coder == "BMP") return &PlainBmpDecoder::Decode;
+  if (coder == "TGA" || coder == "ICB" || coder == "VDA" || coder == "VST") return &TgaDecoder::Decode;
+  return nullptr;
+}
+
 // The picture in data, whose coder is known.
 Result<LoadedPicture> Decode(std::span<const uint8_t> data, const std::string& coder,
                              const LoadOptions& options) {
@@ -168,11 +178,11 @@ Result<LoadedPicture> Decode(std::span<const uint8_t> data, const std::string& c
     // CMYK is ImageMagick's to convert.
     if (jpeg || jpeg.Error().errorNumber != ENOTSUP) return jpeg;
   }
-  if (coder == "BMP") {
-    if (std::optional<Result<Bitmap>> bmp = PlainBmpDecoder::Decode(data)) {
-      if (!*bmp) return bmp->Error();
+  if (const OwnDecoder own = OwnDecoderFor(coder)) {
+    if (std::optional<Result<Bitmap>> picture = own(data)) {
+      if (!*picture) return picture->Error();
       LoadedPicture loaded;
-      loaded.picture = std::move(**bmp);
+      loaded.picture = std::move(**picture);
       return loaded;
     }
   }
