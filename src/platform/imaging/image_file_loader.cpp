@@ -1,8 +1,8 @@
 // Still-image loading. The file is read into memory and its format told from
 // the content (the extension only helps formats without a signature), so
 // nothing in a file name ("@list", "format:", "[frame]") is ever
-// interpreted. JPEG, uncompressed BMP and most TGA files are decoded by our
-// own code straight into the picture, PostScript is drawn by Ghostscript in a child
+// interpreted. JPEG, uncompressed BMP and most TGA, PCX and Photoshop files
+// are decoded by our own code straight into the picture, PostScript is drawn by Ghostscript in a child
 // process of ours, and every other format goes through ImageMagick with the
 // format named explicitly.
 
@@ -20,8 +20,10 @@
 #include "platform/imaging/jpeg_decoder.h"
 #include "platform/imaging/magick_bridge.h"
 #include "platform/imaging/picture_data_check.h"
+#include "platform/imaging/pcx_decoder.h"
 #include "platform/imaging/plain_bmp_decoder.h"
 #include "platform/imaging/postscript_rasterizer.h"
+#include "platform/imaging/psd_decoder.h"
 #include "platform/imaging/tga_decoder.h"
 #include "platform/signlib/byte_io.h"
 
@@ -166,6 +168,8 @@ using OwnDecoder = std::optional<Result<Bitmap>> (*)(std::span<const uint8_t>);
 OwnDecoder OwnDecoderFor(const std::string& coder) {
   if (coder == "BMP") return &PlainBmpDecoder::Decode;
   if (coder == "TGA" || coder == "ICB" || coder == "VDA" || coder == "VST") return &TgaDecoder::Decode;
+  if (coder == "PSD") return &PsdDecoder::Decode;
+  if (coder == "PCX") return &PcxDecoder::Decode;
   return nullptr;
 }
 

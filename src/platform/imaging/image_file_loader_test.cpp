@@ -110,3 +110,62 @@ TEST_F(LoadFileNames, ContentFirstThenTheExtension) {
 
 }  // namespace
 }  // namespace q9::platform
+
+namespace q9::platform {
+namespace {
+
+// Flat mid-grey pictures of width x height, run-length coded so that they
+// are small files whatever their size.
+std::vector<uint8_t> FlatTga(uint16_t width, uint16_t height) {
+  std::vector<uint8_t> file = {0, 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  for (uint16_t v : {width, height}) file.insert(file.end(), {uint8_t(v), uint8_t(v >> 8)});
+  file.insert(file.end(), {8, 0x20});
+  for (uint64_t left = uint64_t(width) * height; left > 0; left -= std::min<uint64_t>(left, 128))
+    file.insert(file.end(), {uint8_t(0x80 | (std::min<uint64_t>(left, 128) - 1)), 0x80});
+  return file;
+}
+
+std::vector<uint8_t> FlatPcx(uint16_t width, uint16_t height) {
+  std::vector<uint8_t> file(128);
+  file[0] = 0x0A, file[1] = 5, file[2] = 1, file[3] = 8, file[65] = 3;
+  file[8] = uint8_t(width - 1), file[9] = uint8_t((width - 1) >> 8);
+  file[10] = uint8_t(height - 1), file[11] = uint8_t((height - 1) >> 8);
+  file[66] = uint8_t(width), file[67] = uint8_t(width >> 8);
+  for (uint64_t left = uint64_t(width) * height * 3; left > 0; left -= std::min<uint64_t>(left, 63))
+    file.insert(file.end(), {uint8_t(0xC0 | std::min<uint64_t>(left, 63)), 0x80});
+  return file;
+}
+
+std::vector<uint8_t> FlatPsd(uint16_t width, uint16_t height) {
+  std::vector<uint8_t> file = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0};
+  file.insert(file.end(), {uint8_t(height >> 8), uint8_t(height), 0, 0});
+  file.insert(file.end(), {uint8_t(width >> 8), uint8_t(width), 0, 8, 0, 3});
+  file.resize(file.size() + 12);  // no colour table, resources or layers
+  file.insert(file.end(), {0, 1});
+  // Each row: runs of 128 grey bytes, then the rest.
+  std::vector<uint8_t> row;
+  for (unsigned left = width; left > 0; left -= std::min(left, 128u))
+    row.insert(row.end(), {uint8_t(1 - int(std::min(left, 128u))), 0x80});
+  for (int i = 0; i < 3 * height; ++i) file.insert(file.end(), {0, uint8_t(row.size())});
+  for (int i = 0; i < 3 * height; ++i) file.insert(file.end(), row.begin(), row.end());
+  return file;
+}
+
+// Beyond what the system's ImageMagick policy lets ImageMagick hold (about
+// 33 megapixels): these formats are decoded by our own code.
+TEST(LoadPictureBlob, LargeTgaPcxAndPhotoshopPicturesLoad) {
+  const struct {
+    const char* hint;
+    std::vector<uint8_t> (*make)(uint16_t, uint16_t);
+  } formats[] = {{"tga", FlatTga}, {"pcx", FlatPcx}, {"psd", FlatPsd}};
+  for (const auto& f : formats) {
+    SCOPED_TRACE(f.hint);
+    const Result<LoadedPicture> r = LoadPictureBlob(f.make(8000, 5000), f.hint);
+    ASSERT_TRUE(r.Ok()) << r.Reason();
+    EXPECT_EQ(std::pair(r->picture.Width(), r->picture.Height()), std::pair(8000, 5000));
+    EXPECT_EQ(At(r->picture, 7999, 4999), (Rgb{128, 128, 128}));
+  }
+}
+
+}  // namespace
+}  // namespace q9::platform

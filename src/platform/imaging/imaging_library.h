@@ -39,7 +39,8 @@ constexpr int kImagingFailure = 0;
 // Starts ImageMagick once for the whole program: one worker thread, resource
 // limits (kPictureLimit, no disk cache; a system policy's lower memory limit
 // wins, which on Debian leaves about 32 M pixels for the formats ImageMagick
-// decodes: JPEG, uncompressed BMP and PostScript are decoded without it), and
+// decodes: JPEG, uncompressed BMP, most TGA, PCX and Photoshop files and
+// PostScript are decoded without it), and
 // the program's own security policy (raster coders only; PostScript, PDF,
 // vector, text and network coders and every delegate program refused).
 // Safe to call more than once and from several threads; the operations below
