@@ -2,9 +2,9 @@
 // the content (the extension only helps formats without a signature), so
 // nothing in a file name ("@list", "format:", "[frame]") is ever
 // interpreted. JPEG, uncompressed BMP and most TGA, PCX and Photoshop files
-// are decoded by our own code straight into the picture, PostScript is drawn by Ghostscript in a child
-// process of ours, and every other format goes through ImageMagick with the
-// format named explicitly.
+// are decoded by our own code straight into the picture, PostScript is drawn
+// by Ghostscript in a child process of ours, and every other format goes
+// through ImageMagick with the format named explicitly.
 
 #include <Magick++.h>
 #include <algorithm>
