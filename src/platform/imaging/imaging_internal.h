@@ -63,6 +63,12 @@ void CopyBlock(Bitmap& dst, int dx, int dy, const Bitmap& src, int sx, int sy, i
 // three times as fast) and one for any other, chosen when the program loads.
 #define Q9_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 
+// A colour byte of a pixel with alpha a (0 transparent, 255 opaque) laid on
+// white, like paper: how every decoder shows transparent parts.
+inline uint8_t LaidOnWhite(unsigned colour, unsigned a) {
+  return uint8_t((colour * a + 255 * (255 - a) + 127) / 255);
+}
+
 // Applies a byte table to every colour byte of a 24-bit picture.
 void ApplyTable24(Bitmap& bitmap, const std::array<uint8_t, 256>& table);
 

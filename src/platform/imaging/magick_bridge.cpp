@@ -45,10 +45,8 @@ bool MagickToBitmap(Magick::Image& image, Bitmap& out) {
       image.write(0, ssize_t(y), w, 1, "BGRA", Magick::CharPixel, row.data());
       uint8_t* o = result.MutableRow(int(y));
       for (size_t x = 0; x < w; ++x) {
-        const int a = row[4 * x + 3];
-        for (int c = 0; c < 3; ++c)
-          o[3 * x + size_t(c)] =
-              uint8_t((row[4 * x + size_t(c)] * a + 255 * (255 - a) + 127) / 255);
+        const unsigned a = row[4 * x + 3];
+        for (size_t c = 0; c < 3; ++c) o[3 * x + c] = LaidOnWhite(row[4 * x + c], a);
       }
     }
   } else {

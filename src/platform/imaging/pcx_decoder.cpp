@@ -96,17 +96,10 @@ std::optional<Result<Bitmap>> PcxDecoder::Decode(std::span<const uint8_t> data) 
     const uint8_t* green = red + bytesPerLine;
     const uint8_t* blue = green + bytesPerLine;
     for (unsigned x = 0; x < width; ++x, out += 3) {
-      if (planes == 4) {
-        // Transparent parts on white, like paper.
-        const unsigned a = blue[bytesPerLine + x];
-        out[0] = uint8_t((blue[x] * a + 255 * (255 - a) + 127) / 255);
-        out[1] = uint8_t((green[x] * a + 255 * (255 - a) + 127) / 255);
-        out[2] = uint8_t((red[x] * a + 255 * (255 - a) + 127) / 255);
-      } else {
-        out[0] = blue[x];
-        out[1] = green[x];
-        out[2] = red[x];
-      }
+      const unsigned a = planes == 4 ? blue[bytesPerLine + x] : 255;
+      out[0] = detail::LaidOnWhite(blue[x], a);
+      out[1] = detail::LaidOnWhite(green[x], a);
+      out[2] = detail::LaidOnWhite(red[x], a);
     }
   }
   if (planes == 1) {

@@ -82,9 +82,7 @@ std::optional<Result<Bitmap>> PlainBmpDecoder::Decode(std::span<const uint8_t> d
     } else {
       for (size_t x = 0; x < pixels; ++x) {
         const unsigned a = alpha ? in[4 * x + 3] : 255;
-        // Transparent parts on white, like paper.
-        for (size_t c = 0; c < 3; ++c)
-          out[3 * x + c] = uint8_t((in[4 * x + c] * a + 255 * (255 - a) + 127) / 255);
+        for (size_t c = 0; c < 3; ++c) out[3 * x + c] = detail::LaidOnWhite(in[4 * x + c], a);
       }
     }
   }

@@ -172,17 +172,10 @@ std::optional<Result<Bitmap>> TgaDecoder::Decode(std::span<const uint8_t> data) 
         }
       }
       uint8_t* o = out + 3 * size_t(fromRight ? h.width - 1 - column : column);
-      if (alpha) {
-        // Transparent parts on white, like paper.
-        const unsigned a = pixel.a;
-        o[0] = uint8_t((pixel.b * a + 255 * (255 - a) + 127) / 255);
-        o[1] = uint8_t((pixel.g * a + 255 * (255 - a) + 127) / 255);
-        o[2] = uint8_t((pixel.r * a + 255 * (255 - a) + 127) / 255);
-      } else {
-        o[0] = pixel.b;
-        o[1] = pixel.g;
-        o[2] = pixel.r;
-      }
+      const unsigned a = alpha ? pixel.a : 255;
+      o[0] = detail::LaidOnWhite(pixel.b, a);
+      o[1] = detail::LaidOnWhite(pixel.g, a);
+      o[2] = detail::LaidOnWhite(pixel.r, a);
     }
   }
   return Result<Bitmap>(std::move(picture));
