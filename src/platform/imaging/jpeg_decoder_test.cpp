@@ -101,10 +101,6 @@ TEST(JpegDecoder, DamageIsRefusedOrReportedAndCmykLeftToImageMagick) {
   const std::vector<uint8_t> good = Encode({.name = "", .width = 64, .height = 64});
   const std::vector<uint8_t> progressive =
       Encode({.name = "", .width = 64, .height = 64, .progressive = true});
-  const auto cut = [](std::vector<uint8_t> bytes, size_t keep) {
-    bytes.resize(keep);
-    return bytes;
-  };
   // Bytes between two markers of the header: every row is there.
   std::vector<uint8_t> extraneous = good;
   extraneous.insert(extraneous.begin() + 2, {1, 2, 3, 4, 5});
@@ -123,9 +119,10 @@ TEST(JpegDecoder, DamageIsRefusedOrReportedAndCmykLeftToImageMagick) {
     const char* warning;  // when it loads
     int errorNumber;
   } cases[] = {
-      {"cut in the scan", cut(good, good.size() * 2 / 3), "truncated: the JPEG data ends", "", 0},
-      {"progressive, cut", cut(progressive, progressive.size() / 2), "truncated:", "", 0},
-      {"header only", cut(good, 200), "truncated:", "", 0},
+      {"cut in the scan", test::Cut(good, good.size() * 2 / 3), "truncated: the JPEG data ends", "",
+       0},
+      {"progressive, cut", test::Cut(progressive, progressive.size() / 2), "truncated:", "", 0},
+      {"header only", test::Cut(good, 200), "truncated:", "", 0},
       {"no picture in it", {0xFF, 0xD8, 0xFF, 0xD9}, "JPEG: ", "", 0},
       {"too large", huge, "too large: the JPEG picture is 20000 x 20000 pixels (400 megapixels)",
        "", EFBIG},

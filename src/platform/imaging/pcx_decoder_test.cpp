@@ -12,6 +12,9 @@
 namespace q9::platform {
 namespace {
 
+using test::Cut;
+using test::Patched;
+
 struct Variant {
   const char* name;
   uint8_t planes = 3;
@@ -86,43 +89,22 @@ TEST(PcxDecoder, SamePixelsAsImageMagickForEveryKindItReads) {
 TEST(PcxDecoder, DamageIsRefusedAndOtherKindsLeftToImageMagick) {
   const std::vector<uint8_t> rgb = Encode({.name = "", .coded = false});
   const std::vector<uint8_t> palette = Encode({.name = "", .planes = 1});
-  const auto cut = [](std::vector<uint8_t> bytes, size_t keep) {
-    bytes.resize(keep);
-    return bytes;
-  };
-  const auto patched = [](std::vector<uint8_t> bytes, size_t at,
-                          std::initializer_list<uint8_t> with) {
-    for (uint8_t b : with) bytes.at(at++) = b;
-    return bytes;
-  };
-  const struct {
-    const char* name;
-    std::vector<uint8_t> bytes;
-    const char* reason;  // null: left to ImageMagick
-  } cases[] = {
-      {"cut in the pixels", cut(rgb, 300),
-       "truncated: the PCX file has 300 bytes and ends before its picture does"},
-      {"cut in the palette", cut(palette, palette.size() - 1), "truncated: the PCX file"},
-      {"too large", patched(rgb, 8, {0x1F, 0x4E, 0x1F, 0x4E}),
-       "too large: the PCX picture is 20000 x 20000 pixels (400 megapixels)"},
-      {"16 colours", patched(rgb, 3, {4}), nullptr},
-      {"two planes", patched(rgb, 65, {2}), nullptr},
-      {"rows shorter than the width", patched(rgb, 66, {10, 0}), nullptr},
-      {"version 3", patched(rgb, 1, {3}), nullptr},
-      {"not a PCX", patched(rgb, 0, {0x0B}), nullptr},
-      {"header only", cut(rgb, 100), nullptr},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::optional<Result<Bitmap>> r = PcxDecoder::Decode(c.bytes);
-    if (!c.reason) {
-      EXPECT_FALSE(r.has_value());
-      continue;
-    }
-    ASSERT_TRUE(r.has_value());
-    ASSERT_FALSE(r->Ok());
-    EXPECT_TRUE(r->Reason().starts_with(c.reason)) << r->Reason();
-  }
+  // null: left to ImageMagick
+  test::ExpectRefusals(
+      &PcxDecoder::Decode,
+      {
+          {"cut in the pixels", Cut(rgb, 300),
+           "truncated: the PCX file has 300 bytes and ends before its picture does"},
+          {"cut in the palette", Cut(palette, palette.size() - 1), "truncated: the PCX file"},
+          {"too large", Patched(rgb, 8, {0x1F, 0x4E, 0x1F, 0x4E}),
+           "too large: the PCX picture is 20000 x 20000 pixels (400 megapixels)"},
+          {"16 colours", Patched(rgb, 3, {4}), nullptr},
+          {"two planes", Patched(rgb, 65, {2}), nullptr},
+          {"rows shorter than the width", Patched(rgb, 66, {10, 0}), nullptr},
+          {"version 3", Patched(rgb, 1, {3}), nullptr},
+          {"not a PCX", Patched(rgb, 0, {0x0B}), nullptr},
+          {"header only", Cut(rgb, 100), nullptr},
+      });
 }
 
 }  // namespace

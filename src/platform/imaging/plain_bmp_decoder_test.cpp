@@ -12,6 +12,9 @@
 namespace q9::platform {
 namespace {
 
+using test::Cut;
+using test::Patched;
+
 struct Variant {
   const char* name;
   uint16_t bits = 24;
@@ -76,46 +79,26 @@ TEST(PlainBmpDecoder, DamageIsRefusedAndOtherKindsLeftToImageMagick) {
   const std::vector<uint8_t> plain = Encode({""});
   std::vector<uint8_t> badIndex = Encode({.name = "", .bits = 8, .coloursUsed = 4});
   badIndex[14 + 40 + 16] = 9;  // the first pixel
-  const auto cut = [](std::vector<uint8_t> bytes, size_t keep) {
-    bytes.resize(keep);
-    return bytes;
-  };
-  const auto patched = [](std::vector<uint8_t> bytes, size_t at,
-                          std::initializer_list<uint8_t> with) {
-    for (uint8_t b : with) bytes.at(at++) = b;
-    return bytes;
-  };
-  const struct {
-    const char* name;
-    std::vector<uint8_t> bytes;
-    const char* reason;  // null: left to ImageMagick
-  } cases[] = {
-      {"cut in the pixels", cut(plain, plain.size() - 1),
-       "truncated: the BMP file has 253 bytes; its picture needs 254"},
-      {"colour past the palette", badIndex,
-       "damaged: a BMP pixel names colour 9 of a palette of 4"},
-      {"too large", patched(plain, 18, {0x20, 0x4E, 0, 0, 0x20, 0x4E, 0, 0}),
-       "too large: the BMP picture is 20000 x 20000 pixels (400 megapixels)"},
-      {"run-length coded", patched(badIndex, 30, {1}), nullptr},
-      {"16 bits", patched(plain, 28, {16}), nullptr},
-      {"4 bits", patched(plain, 28, {4}), nullptr},
-      {"32 bits, version 5 header", Encode({.name = "", .bits = 32, .headerSize = 124}), nullptr},
-      {"OS/2 header", patched(plain, 14, {12}), nullptr},
-      {"palette over the pixels", patched(badIndex, 10, {14 + 40 + 8}), nullptr},
-      {"more than 256 colours", patched(badIndex, 46, {0, 1}), nullptr},
-      {"not a BMP", patched(plain, 0, {'B', 'A'}), nullptr},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::optional<Result<Bitmap>> r = PlainBmpDecoder::Decode(c.bytes);
-    if (!c.reason) {
-      EXPECT_FALSE(r.has_value());
-      continue;
-    }
-    ASSERT_TRUE(r.has_value());
-    ASSERT_FALSE(r->Ok());
-    EXPECT_TRUE(r->Reason().starts_with(c.reason)) << r->Reason();
-  }
+  // null: left to ImageMagick
+  test::ExpectRefusals(
+      &PlainBmpDecoder::Decode,
+      {
+          {"cut in the pixels", Cut(plain, plain.size() - 1),
+           "truncated: the BMP file has 253 bytes; its picture needs 254"},
+          {"colour past the palette", badIndex,
+           "damaged: a BMP pixel names colour 9 of a palette of 4"},
+          {"too large", Patched(plain, 18, {0x20, 0x4E, 0, 0, 0x20, 0x4E, 0, 0}),
+           "too large: the BMP picture is 20000 x 20000 pixels (400 megapixels)"},
+          {"run-length coded", Patched(badIndex, 30, {1}), nullptr},
+          {"16 bits", Patched(plain, 28, {16}), nullptr},
+          {"4 bits", Patched(plain, 28, {4}), nullptr},
+          {"32 bits, version 5 header", Encode({.name = "", .bits = 32, .headerSize = 124}),
+           nullptr},
+          {"OS/2 header", Patched(plain, 14, {12}), nullptr},
+          {"palette over the pixels", Patched(badIndex, 10, {14 + 40 + 8}), nullptr},
+          {"more than 256 colours", Patched(badIndex, 46, {0, 1}), nullptr},
+          {"not a BMP", Patched(plain, 0, {'B', 'A'}), nullptr},
+      });
 }
 
 }  // namespace

@@ -84,8 +84,8 @@ std::optional<bool> FlattenedHasAlpha(std::span<const uint8_t> section) {
     if (r.Position() == section.size()) return false;
     if (!r.Tag("8BIM")) return std::nullopt;
     const std::span<const uint8_t> key = r.Bytes(4);
-    if (key.empty() || (std::memcmp(key.data(), "Lr16", 4) != 0 &&
-                        std::memcmp(key.data(), "Lr32", 4) != 0))
+    if (key.empty() ||
+        (std::memcmp(key.data(), "Lr16", 4) != 0 && std::memcmp(key.data(), "Lr32", 4) != 0))
       return std::nullopt;
     if (r.U32() == 0) return false;
   }
@@ -172,8 +172,8 @@ std::optional<Result<Bitmap>> PsdDecoder::Decode(std::span<const uint8_t> data) 
       if (compression == kPackBits) {
         const uint32_t length = packedRow[size_t(channel) * height + y];
         if (!UnpackRow({next, length}, unpacked)) {
-          return Result<Bitmap>(Failure{"damaged: row " + std::to_string(y + 1) + " of PSD channel " +
-                                        std::to_string(channel + 1) +
+          return Result<Bitmap>(Failure{"damaged: row " + std::to_string(y + 1) +
+                                        " of PSD channel " + std::to_string(channel + 1) +
                                         " does not unpack to its width"});
         }
         samples = unpacked.data();
@@ -183,8 +183,8 @@ std::optional<Result<Bitmap>> PsdDecoder::Decode(std::span<const uint8_t> data) 
       }
       uint8_t* out = picture.MutableRow(int(y)) + (colours == 3 ? 2 - channel : 0);
       for (uint32_t x = 0; x < width; ++x, out += 3) {
-        const uint8_t v = depth == 8 ? samples[x] : EightBits(unsigned(samples[2 * x]) << 8 |
-                                                               samples[2 * x + 1]);
+        const uint8_t v =
+            depth == 8 ? samples[x] : EightBits(unsigned(samples[2 * x]) << 8 | samples[2 * x + 1]);
         out[0] = v;
         if (colours == 1) out[1] = out[2] = v;
       }

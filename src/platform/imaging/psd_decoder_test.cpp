@@ -12,6 +12,9 @@
 namespace q9::platform {
 namespace {
 
+using test::Cut;
+using test::Patched;
+
 struct Variant {
   const char* name;
   uint16_t mode = 3;  // 1 grey, 3 RGB
@@ -166,50 +169,31 @@ TEST(PsdDecoder, DamageIsRefusedAndOtherKindsLeftToImageMagick) {
   const std::vector<uint8_t> packed = Encode({"RGB"});
   const std::vector<uint8_t> raw = Encode({.name = "", .compression = 0});
   const size_t headerAndSections = 26 + 4 + 4 + 4;
-  const auto cut = [](std::vector<uint8_t> bytes, size_t keep) {
-    bytes.resize(keep);
-    return bytes;
-  };
-  const auto patched = [](std::vector<uint8_t> bytes, size_t at,
-                          std::initializer_list<uint8_t> with) {
-    for (uint8_t b : with) bytes.at(at++) = b;
-    return bytes;
-  };
-  const struct {
-    const char* name;
-    std::vector<uint8_t> bytes;
-    const char* reason;  // null: left to ImageMagick
-  } cases[] = {
-      {"cut in the pixels", cut(raw, raw.size() - 1),
-       "truncated: the PSD file has 480 bytes and ends before its picture does"},
-      {"cut in the row lengths", cut(packed, headerAndSections + 2 + 10), "truncated: the PSD file"},
-      // The first row's length one short of its codes.
-      {"row lengths that do not add up",
-       patched(packed, headerAndSections + 3, {uint8_t(packed[headerAndSections + 3] - 1)}),
-       "damaged: row 1 of PSD channel 1 does not unpack to its width"},
-      {"too large", patched(raw, 14, {0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20}),
-       "too large: the PSD picture is 20000 x 20000 pixels (400 megapixels)"},
-      {"large document format", patched(raw, 5, {2}), nullptr},
-      {"CMYK", Encode({.name = "", .mode = 4, .channels = 4}), nullptr},
-      {"32 bits", patched(raw, 23, {32}), nullptr},
-      {"transparent flattened picture", Encode({.name = "", .channels = 4, .layers = -1}), nullptr},
-      {"transparency in Lr16",
-       Encode({.name = "", .depth = 16, .channels = 4, .layers = -2, .lr16 = true}), nullptr},
-      {"no flattened picture", Encode({.name = "", .hasMerged = 0}), nullptr},
-      {"ZIP", Encode({.name = "", .compression = 2}), nullptr},
-      {"not a PSD", patched(raw, 0, {'8', 'B', 'P', 'X'}), nullptr},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::optional<Result<Bitmap>> r = PsdDecoder::Decode(c.bytes);
-    if (!c.reason) {
-      EXPECT_FALSE(r.has_value());
-      continue;
-    }
-    ASSERT_TRUE(r.has_value());
-    ASSERT_FALSE(r->Ok());
-    EXPECT_TRUE(r->Reason().starts_with(c.reason)) << r->Reason();
-  }
+  // null: left to ImageMagick
+  test::ExpectRefusals(
+      &PsdDecoder::Decode,
+      {
+          {"cut in the pixels", Cut(raw, raw.size() - 1),
+           "truncated: the PSD file has 480 bytes and ends before its picture does"},
+          {"cut in the row lengths", Cut(packed, headerAndSections + 2 + 10),
+           "truncated: the PSD file"},
+          // The first row's length one short of its codes.
+          {"row lengths that do not add up",
+           Patched(packed, headerAndSections + 3, {uint8_t(packed[headerAndSections + 3] - 1)}),
+           "damaged: row 1 of PSD channel 1 does not unpack to its width"},
+          {"too large", Patched(raw, 14, {0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20}),
+           "too large: the PSD picture is 20000 x 20000 pixels (400 megapixels)"},
+          {"large document format", Patched(raw, 5, {2}), nullptr},
+          {"CMYK", Encode({.name = "", .mode = 4, .channels = 4}), nullptr},
+          {"32 bits", Patched(raw, 23, {32}), nullptr},
+          {"transparent flattened picture", Encode({.name = "", .channels = 4, .layers = -1}),
+           nullptr},
+          {"transparency in Lr16",
+           Encode({.name = "", .depth = 16, .channels = 4, .layers = -2, .lr16 = true}), nullptr},
+          {"no flattened picture", Encode({.name = "", .hasMerged = 0}), nullptr},
+          {"ZIP", Encode({.name = "", .compression = 2}), nullptr},
+          {"not a PSD", Patched(raw, 0, {'8', 'B', 'P', 'X'}), nullptr},
+      });
 }
 
 }  // namespace

@@ -5,8 +5,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <random>
+#include <span>
+#include <vector>
 
+#include "platform/base/result.h"
 #include "platform/imaging/bitmap.h"
 
 namespace q9::platform::test {
@@ -66,6 +70,42 @@ inline bool SameBitmap(const Bitmap& a, const Bitmap& b) {
   return a.Width() == b.Width() && a.Height() == b.Height() &&
          a.BitsPerPixel() == b.BitsPerPixel() && a.Palette() == b.Palette() &&
          a.ImageSize() == b.ImageSize() && std::equal(a.Bits(), a.Bits() + a.ImageSize(), b.Bits());
+}
+
+// The first keep bytes of a file.
+inline std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t keep) {
+  bytes.resize(keep);
+  return bytes;
+}
+
+// A file with the bytes from at on replaced.
+inline std::vector<uint8_t> Patched(std::vector<uint8_t> bytes, size_t at,
+                                    std::initializer_list<uint8_t> with) {
+  for (uint8_t b : with) bytes.at(at++) = b;
+  return bytes;
+}
+
+// Data one of our decoders refuses (reason: the start of its reason) or
+// leaves to ImageMagick (reason null).
+struct DecoderCase {
+  const char* name;
+  std::vector<uint8_t> bytes;
+  const char* reason;
+};
+
+inline void ExpectRefusals(std::optional<Result<Bitmap>> (*decode)(std::span<const uint8_t>),
+                           const std::vector<DecoderCase>& cases) {
+  for (const DecoderCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::optional<Result<Bitmap>> r = decode(c.bytes);
+    if (!c.reason) {
+      EXPECT_FALSE(r.has_value());
+      continue;
+    }
+    ASSERT_TRUE(r.has_value());
+    ASSERT_FALSE(r->Ok());
+    EXPECT_TRUE(r->Reason().starts_with(c.reason)) << r->Reason();
+  }
 }
 
 }  // namespace q9::platform::test

@@ -11,6 +11,9 @@
 namespace q9::platform {
 namespace {
 
+using test::Cut;
+using test::Patched;
+
 struct Variant {
   const char* name;
   uint8_t type = 2;  // 1 colour-mapped, 2 true colour, 3 grey; + 8 run-length
@@ -125,7 +128,10 @@ TEST(TgaDecoder, ImageMagicksColoursTheRightWayUpForEveryKind) {
        .bits = 32,
        .descriptor = 8,
        .extensionAlphaType = 2},
-      {.name = "32 bits, extension says alpha", .bits = 32, .descriptor = 8, .extensionAlphaType = 3},
+      {.name = "32 bits, extension says alpha",
+       .bits = 32,
+       .descriptor = 8,
+       .extensionAlphaType = 3},
       {.name = "16 bits with an alpha bit", .bits = 16, .descriptor = 1},
       {.name = "15 bits, run-length", .type = 10, .bits = 15},
       {.name = "grey", .type = 3, .bits = 8},
@@ -162,49 +168,29 @@ TEST(TgaDecoder, ImageMagicksColoursTheRightWayUpForEveryKind) {
 TEST(TgaDecoder, DamageIsRefusedAndOtherKindsLeftToImageMagick) {
   const std::vector<uint8_t> plain = Encode({.name = "", .width = 40, .height = 20});
   const std::vector<uint8_t> packed = Encode({.name = "", .type = 10, .width = 40, .height = 20});
-  const auto cut = [](std::vector<uint8_t> bytes, size_t keep) {
-    bytes.resize(keep);
-    return bytes;
-  };
-  const auto patched = [](std::vector<uint8_t> bytes, size_t at,
-                          std::initializer_list<uint8_t> with) {
-    for (uint8_t b : with) bytes.at(at++) = b;
-    return bytes;
-  };
   // Colour map entries 0 to 3; the first pixel names 200.
-  std::vector<uint8_t> badIndex = Encode({.name = "", .type = 1, .bits = 8, .mapBits = 24,
-                                          .mapLength = 4});
+  std::vector<uint8_t> badIndex =
+      Encode({.name = "", .type = 1, .bits = 8, .mapBits = 24, .mapLength = 4});
   badIndex[18 + 12] = 200;
-  const struct {
-    const char* name;
-    std::vector<uint8_t> bytes;
-    const char* reason;  // null: left to ImageMagick
-  } cases[] = {
-      {"cut in the pixels", cut(plain, plain.size() - 5),
-       "truncated: the TGA file has 2413 bytes and ends before its last pixel"},
-      {"cut in the packets", cut(packed, packed.size() / 2), "truncated: the TGA file"},
-      {"cut in the colour map", cut(badIndex, 20), "truncated: the TGA file has 20 bytes"},
-      {"colour past the map", badIndex, "damaged: a TGA pixel names colour 200 of a colour map of 4"},
-      {"too large", patched(plain, 12, {0x20, 0x4E, 0x20, 0x4E}),
-       "too large: the TGA picture is 20000 x 20000 pixels (400 megapixels)"},
-      {"interleaved rows", patched(plain, 17, {0x40}), nullptr},
-      {"no width", patched(plain, 12, {0, 0}), nullptr},
-      {"1 bit", patched(plain, 16, {1}), nullptr},
-      {"colour map with true colour", patched(plain, 1, {1}), nullptr},
-      {"unknown kind", patched(plain, 2, {32}), nullptr},
-      {"header only", cut(plain, 17), nullptr},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::optional<Result<Bitmap>> r = TgaDecoder::Decode(c.bytes);
-    if (!c.reason) {
-      EXPECT_FALSE(r.has_value());
-      continue;
-    }
-    ASSERT_TRUE(r.has_value());
-    ASSERT_FALSE(r->Ok());
-    EXPECT_TRUE(r->Reason().starts_with(c.reason)) << r->Reason();
-  }
+  // null: left to ImageMagick
+  test::ExpectRefusals(
+      &TgaDecoder::Decode,
+      {
+          {"cut in the pixels", Cut(plain, plain.size() - 5),
+           "truncated: the TGA file has 2413 bytes and ends before its last pixel"},
+          {"cut in the packets", Cut(packed, packed.size() / 2), "truncated: the TGA file"},
+          {"cut in the colour map", Cut(badIndex, 20), "truncated: the TGA file has 20 bytes"},
+          {"colour past the map", badIndex,
+           "damaged: a TGA pixel names colour 200 of a colour map of 4"},
+          {"too large", Patched(plain, 12, {0x20, 0x4E, 0x20, 0x4E}),
+           "too large: the TGA picture is 20000 x 20000 pixels (400 megapixels)"},
+          {"interleaved rows", Patched(plain, 17, {0x40}), nullptr},
+          {"no width", Patched(plain, 12, {0, 0}), nullptr},
+          {"1 bit", Patched(plain, 16, {1}), nullptr},
+          {"colour map with true colour", Patched(plain, 1, {1}), nullptr},
+          {"unknown kind", Patched(plain, 2, {32}), nullptr},
+          {"header only", Cut(plain, 17), nullptr},
+      });
 }
 
 }  // namespace
