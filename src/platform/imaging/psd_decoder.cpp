@@ -104,7 +104,8 @@ Failure Truncated(size_t size) {
 bool UnpackRow(std::span<const uint8_t> in, std::span<uint8_t> out) {
   size_t i = 0, o = 0;
   while (i < in.size()) {
-    const int n = int8_t(in[i++]);
+    const int n = in[i] < 128 ? int(in[i]) : int(in[i]) - 256;  // a signed byte
+    ++i;
     if (n >= 0) {
       const size_t count = size_t(n) + 1;
       if (count > in.size() - i || count > out.size() - o) return false;
