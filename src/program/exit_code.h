@@ -5,9 +5,8 @@ namespace q9::program {
 
 enum ExitCode : int {
   kExitOk = 0,
-  kExitFileError = 1,      // a file is missing, unreadable, invalid, failed or not written
-  kExitUsage = 2,          // a wrong command line (or, for q9convert, destination)
-  kExitInterrupted = 130,  // Ctrl-C, as a shell reports a death by SIGINT
+  kExitFileError = 1,  // a file is missing, unreadable, invalid, failed or not written
+  kExitUsage = 2,      // a wrong command line (or, for q9convert, destination)
 };
 
 // A run stopped by a signal exits as a shell reports a death by it:
