@@ -110,6 +110,9 @@ TEST_F(RegistryTest, OpenNeedsAnExistingKeyCreateMakesIt) {
   EXPECT_TRUE(reg.GetRegistryString("Dest_Server", out));
   EXPECT_EQ(out, "/signs/out");
   EXPECT_FALSE(reg.OpenUserRegistryKey("q9convrt", "Settings"));  // case-sensitive
+  // Both names are needed: an empty one would reach the application's key.
+  EXPECT_FALSE(reg.CreateUserRegistryKey("Q9Convrt", ""));
+  EXPECT_FALSE(reg.OpenUserRegistryKey("", "Settings"));
   EXPECT_FALSE(reg.CreateRegistryKey(kHkeyCurrentUser, "Software\\\\Halvren", kKeyAllAccess));
   EXPECT_FALSE(reg.CreateRegistryKey(0x80000002, kKey, kKeyAllAccess));  // machine root
   ASSERT_TRUE(reg.CreateRegistryKey(kHkeyCurrentUser, kKey, kKeyAllAccess));
