@@ -1,7 +1,6 @@
 // The source window as the user meets it: the frame under an outline that
-// shows on any picture, and the capture rectangle
-// that dragging, drawing and the arrow keys leave in the record, with the
-// messages the owner hears and their order.
+// shows on any picture, and the capture rectangle that dragging, drawing and
+// the arrow keys leave in the record, with the owner's messages in order.
 
 #include <QScreen>
 #include <QTemporaryDir>
@@ -12,7 +11,6 @@
 #include "preview/testing/test_sources.h"
 
 using namespace q9;
-using preview::CSourceWnd;
 using L = QList<int>;
 
 namespace {
@@ -20,6 +18,7 @@ namespace {
 // A 320 x 240 frame and a sign of 64 rows by 192 columns: a new source
 // captures {64, 88, 256, 152} (192 x 64, centred).
 const platform::SignGeometry kSign{64, 192, platform::Q9_RGB16MB};
+const QRgb kBlack = qRgb(0, 0, 0), kWhite = qRgb(255, 255, 255);
 
 class Recorder : public preview::SourceWndOwner {
  public:
@@ -56,13 +55,43 @@ struct Key {
   L before, after;
 };
 
+QImage Rgb32(const QPixmap& pixmap) {
+  return pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The pixels of the area that differ from the picture's one colour.
 int Marked(const QImage& image, const QRect& area, QRgb picture) {
   int marked = 0;
   for (int y = area.top(); y <= area.bottom(); ++y)
     for (int x = area.left(); x <= area.right(); ++x)
-      if ((image.pixel(x, y) ^ picture) & 0xffffff) ++marked;
+      marked += ((image.pixel(x, y) ^ picture) & 0xffffff) != 0;
   return marked;
 }
+
+// A shown source window on the file at zoom 2.0 plus the steps.
+struct Window {
+  convert::SourceMedia media;
+  Recorder owner;
+  QWidget parent;
+  preview::CSourceWnd* wnd = new preview::CSourceWnd(&owner);
+
+  explicit Window(const QString& path, int zoomSteps = 0) {
+    QVERIFY(media.Open(path.toStdString(), kSign.rows, kSign.columns, kSign.colorType));
+    for (int i = 0; i < zoomSteps; ++i) media.ZoomIn();
+    if (zoomSteps < 0) media.ZoomOut();
+    QVERIFY(wnd->Create(&parent, QRect(10, 10, 100, 100)));
+    wnd->SetSource(path, &media);
+    wnd->show();
+    QVERIFY(QTest::qWaitForWindowExposed(wnd));
+  }
+  QImage Grab() const { return Rgb32(wnd->grab()); }
+  QImage Screen() const { return Rgb32(wnd->screen()->grabWindow(wnd->winId())); }
+  L Capture() const {
+    const adjust::Rect& r = media.CaptureRect;
+    return {r.left,       r.top,      r.right,    r.bottom,      media.Width,
+            media.Height, media.XPos, media.YPos, media.SizeMode};
+  }
+};
 
 }  // namespace
 
@@ -73,74 +102,40 @@ class SourceWndTest : public QObject {
   Q_OBJECT
 
   QTemporaryDir m_dir;
-  QString m_black, m_white;
-
-  struct Window {
-    convert::SourceMedia media;
-    Recorder owner;
-    QWidget parent;
-    CSourceWnd* wnd = new CSourceWnd(&owner);
-
-    explicit Window(const QString& path, int zoomSteps = 0) {
-      QVERIFY(media.Open(path.toStdString(), kSign.rows, kSign.columns, kSign.colorType));
-      for (int i = 0; i < zoomSteps; ++i) media.ZoomIn();
-      if (zoomSteps < 0) media.ZoomOut();
-      QVERIFY(wnd->Create(&parent, QRect(10, 10, 100, 100)));
-      wnd->SetSource(path, &media);
-      wnd->show();
-      QVERIFY(QTest::qWaitForWindowExposed(wnd));
-    }
-    QImage Grab() const { return wnd->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-    L Capture() const {
-      const adjust::Rect& r = media.CaptureRect;
-      return {r.left,       r.top,      r.right,    r.bottom,      media.Width,
-              media.Height, media.XPos, media.YPos, media.SizeMode};
-    }
-  };
+  QString m_black = m_dir.filePath(QStringLiteral("black.bmp"));
+  QString m_white = m_dir.filePath(QStringLiteral("white.bmp"));
 
  private slots:
   void initTestCase() {
-    m_black = m_dir.filePath(QStringLiteral("black.bmp"));
-    m_white = m_dir.filePath(QStringLiteral("white.bmp"));
-    for (const auto& [path, grey] : {std::pair{m_black, 0}, std::pair{m_white, 255}}) {
-      const int level = grey;
+    for (const auto& [path, level] : {std::pair{m_black, 0}, std::pair{m_white, 255}})
       QVERIFY(preview::testing::WritePicture(
-          path, QSize(320, 240), [level](int, int) { return qRgb(level, level, level); }));
-    }
+          path, QSize(320, 240), [level = level](int, int) { return qRgb(level, level, level); }));
   }
 
   // What reaches the screen (the window's own store, into which the frame is
   // stretched in place, its lower half by the helper thread from zoom 2.0)
   // is what the window draws anywhere else, at each zoom, also after a
-  // repaint of a part of it.
+  // repaint of a part of it that shows a new outline.
   void screenShowsTheStretchedFrame() {
     const QString path = m_dir.filePath(QStringLiteral("pattern.bmp"));
-    QVERIFY(preview::testing::WritePicture(
-        path, QSize(331, 241), [](int x, int y) { return qRgb(x, y, (x * y) & 255); }));
+    QVERIFY(preview::testing::WritePicture(path, QSize(331, 241),
+                                           [](int x, int y) { return qRgb(x, y, (x * y) & 255); }));
     for (const int steps : {-1, 0, 1, 2}) {
       Window w(path, steps);
-      const auto screen = [&w] {
-        return w.wnd->screen()
-            ->grabWindow(w.wnd->winId())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-      };
       const QImage drawn = w.Grab();
       QCOMPARE(drawn.size(), w.wnd->size());
-      QTRY_COMPARE(screen(), drawn);
-      // A new outline over a part: that part shows it.
+      QTRY_COMPARE(w.Screen(), drawn);
       const QRect part(3, 5, 40, 29);
       w.media.CaptureRect = {5, 7, 30, 20};
       w.wnd->repaint(part);
-      QTRY_COMPARE(screen().copy(part), w.Grab().copy(part));
+      QTRY_COMPARE(w.Screen().copy(part), w.Grab().copy(part));
     }
   }
 
   // The outline inverts what lies under it: dots on the rectangle's edges
   // and nothing else, on black as on white.
   void outlineShowsOnAnyPicture() {
-    for (const auto& [path, colour] :
-         {std::pair{m_black, qRgb(0, 0, 0)}, std::pair{m_white, qRgb(255, 255, 255)}}) {
+    for (const auto& [path, colour] : {std::pair{m_black, kBlack}, std::pair{m_white, kWhite}}) {
       Window w(path);
       const QImage image = w.Grab();
       const int top = Marked(image, QRect(64, 88, 192, 2), colour);
@@ -155,18 +150,17 @@ class SourceWndTest : public QObject {
     w.media.CaptureRect = {-10, -10, 400, 300};
     w.wnd->PaintSource();
     const QImage image = w.Grab();
-    const QRgb black = qRgb(0, 0, 0);
-    QVERIFY(Marked(image, QRect(638, 0, 2, 480), black) > 100);
-    QVERIFY(Marked(image, QRect(0, 478, 640, 2), black) > 100);
-    QCOMPARE(Marked(image, QRect(0, 0, 636, 2), black) + Marked(image, QRect(0, 0, 2, 476), black),
-             0);
+    QVERIFY(Marked(image, QRect(638, 0, 2, 480), kBlack) > 100);
+    QVERIFY(Marked(image, QRect(0, 478, 640, 2), kBlack) > 100);
+    QCOMPARE(
+        Marked(image, QRect(0, 0, 636, 2), kBlack) + Marked(image, QRect(0, 0, 2, 476), kBlack), 0);
   }
 
   void dragAndDraw_data() {
     QTest::addColumn<Drag>("drag");
     // clang-format off
     const Drag drags[] = {
-        {"draw: sorted on release", 0, 0, 0, 0, false,
+        {"draw: shown as it goes, sorted on release", 0, 0, 0, 0, false,
          {{300, 200}, {200, 100}, {100, 50}}, {100, 50, 300, 200, 200, 150, 100, 50, 1}},
         {"draw with Keep Aspect: the bottom from the sign's shape", 0, 1, 0, 0, false,
          {{300, 200}, {100, 50}}, {100, 50, 300, 116, 200, 66, 100, 50, 1}},
@@ -199,32 +193,30 @@ class SourceWndTest : public QObject {
       w.media.SizeMode = adjust::kSizePercent;
       w.media.Width = w.media.Height = drag.percent;
     }
-    QTest::mousePress(w.wnd, Qt::LeftButton, {}, drag.path.first());
+    const QPoint press = drag.path.first();
+    QTest::mousePress(w.wnd, Qt::LeftButton, {}, press);
     QCOMPARE((L{w.wnd->IsMoving(), w.wnd->IsDrawing()}), (L{drag.moving, !drag.moving}));
-    for (qsizetype i = 1; i + 1 < drag.path.size(); ++i) QTest::mouseMove(w.wnd, drag.path[i]);
+    for (qsizetype i = 1; i + 1 < drag.path.size(); ++i) {
+      const QPoint p = drag.path[i];
+      QTest::mouseMove(w.wnd, p);
+      if (drag.moving || drag.zoomSteps != 0) continue;
+      // A drawing shows its rectangle unsorted, and tells nothing until the
+      // release.
+      QCOMPARE(w.Capture(), (L{p.x(), p.y(), press.x(), press.y(), 192, 64, 64, 88, 1}));
+      QVERIFY(w.owner.calls.isEmpty());
+      QTRY_VERIFY(Marked(w.Grab(), QRect(p.x(), p.y(), press.x() - p.x(), 2), kBlack) > 0);
+    }
     QTest::mouseRelease(w.wnd, Qt::LeftButton, {}, drag.path.last());
     QCOMPARE(w.Capture(), drag.expected);
     QVERIFY(!w.wnd->IsDrawing() && !w.wnd->IsMoving());
     // Each move of a moving drag reloads the dialog's values; the end of any
     // drag tells the ranges, reloads and refreshes, in this order.
-    QStringList calls;
-    if (drag.moving) calls = QStringList(drag.path.size() - 2, QStringLiteral("reload"));
+    QStringList calls(drag.moving ? drag.path.size() - 2 : 0, QStringLiteral("reload"));
     calls << "height 1..480"
           << "width 1..640"
           << "reload"
           << "refresh 1";
     QCOMPARE(w.owner.calls, calls);
-  }
-
-  void drawingShowsTheRectangleAsItGoes() {
-    Window w(m_black);
-    QTest::mousePress(w.wnd, Qt::LeftButton, {}, QPoint(300, 200));
-    QTest::mouseMove(w.wnd, QPoint(250, 150));
-    // Unsorted, and nothing else changes until the release.
-    QCOMPARE(w.Capture(), (L{250, 150, 300, 200, 192, 64, 64, 88, 1}));
-    QVERIFY(w.owner.calls.isEmpty());
-    QTRY_VERIFY(Marked(w.Grab(), QRect(250, 150, 50, 2), qRgb(0, 0, 0)) > 0);
-    QTest::mouseRelease(w.wnd, Qt::LeftButton, {}, QPoint(250, 150));
   }
 
   void keysMoveAndResize_data() {

@@ -3,16 +3,20 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
-#include "adjust_dialog/image_command_menus.h"
 #include "platform/registry/cq9_registry.h"
 
 namespace q9::adjust_dialog::testing {
 
-bool UseStoreIn(const QString& folder) {
-  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
-  return QString::fromStdString(platform::CQ9Registry::StorePath()).startsWith(folder + u'/');
+bool UseEmptyStore() {
+  static std::unique_ptr<QTemporaryDir> folder;
+  folder = std::make_unique<QTemporaryDir>();
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder->path());
+  return QString::fromStdString(platform::CQ9Registry::StorePath())
+      .startsWith(folder->path() + u'/');
 }
 
 AdjustSession::AdjustSession(const QString& path, const platform::SignGeometry& sign,
@@ -26,10 +30,6 @@ AdjustSession::AdjustSession(const QString& path, const platform::SignGeometry& 
   dlg->activateWindow();
   if (!QTest::qWaitForWindowActive(dlg))
     QTest::qFail("the Adjust dialog is not active", __FILE__, __LINE__);
-}
-
-AdjustSession::~AdjustSession() {
-  delete dlg;
 }
 
 int AdjustSession::Type(int id, const QString& text) {
@@ -48,15 +48,6 @@ QAction* AdjustSession::Item(const QString& menu, const QString& item) const {
       for (QAction* action : title->menu()->actions())
         if (action->text() == item) return action;
   return nullptr;
-}
-
-QAction* AdjustSession::Command(int id) const {
-  return dlg->Commands().Action(id);
-}
-
-void AdjustSession::Run(QAction* item, const Script& script) {
-  if (script) prompts.dialogScripts.push_back(script);
-  item->trigger();
 }
 
 }  // namespace q9::adjust_dialog::testing

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "adjust_dialog/adjust_dlg.h"
+#include "adjust_dialog/image_command_menus.h"
 #include "convert/source_media.h"
 #include "gui/dialog_builder.h"
 #include "gui/testing/scripted_prompts.h"
@@ -61,16 +62,16 @@ class TestOwner : public AdjustOwner, public preview::PreviewOwner {
   std::vector<std::pair<bool, std::string>> stillImageOptions;
 };
 
-// Points the settings store at a folder of the test's own (the store stays
-// there for the rest of the program); false when the store is elsewhere.
-bool UseStoreIn(const QString& folder);
+// Points the settings store at a new empty folder, which lives until the
+// next call; false when the store is elsewhere.
+bool UseEmptyStore();
 
 class AdjustSession {
  public:
   // scripts answer the dialogs that attaching asks (Auto Save's load).
   AdjustSession(const QString& path, const platform::SignGeometry& sign,
                 std::initializer_list<Script> scripts = {});
-  ~AdjustSession();
+  ~AdjustSession() { delete dlg; }
 
   template <class T = QLineEdit>
   T* Control(int id) const {
@@ -82,9 +83,12 @@ class AdjustSession {
   // A menu item by its menu's title and its text ("&Reset"), or an image
   // command by its id.
   QAction* Item(const QString& menu, const QString& item) const;
-  QAction* Command(int id) const;
+  QAction* Command(int id) const { return dlg->Commands().Action(id); }
   // Runs a menu item whose dialog the script answers.
-  void Run(QAction* item, const Script& script = {});
+  void Run(QAction* item, const Script& script = {}) {
+    if (script) prompts.dialogScripts.push_back(script);
+    item->trigger();
+  }
 
   TestOwner owner;
   gui::ScriptedPrompts prompts;
