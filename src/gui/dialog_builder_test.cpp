@@ -2,13 +2,9 @@
 // dialog's user meets them: where controls sit, which start hidden or
 // disabled, what Tab and the mnemonics reach, what an edit accepts.
 
-#include <QComboBox>
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QtWidgets>
 
 #include "gui/desktop_prompts.h"
 #include "gui/dialog_builder.h"
@@ -46,11 +42,15 @@ class DialogBuilderTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&m_dialog));
   }
 
-  // Rounded to the nearest pixel: 237 x 7 / 4 = 414.75, 14 x 15 / 8 = 26.25,
-  // halves away from zero.
-  void unitsRoundToThePixel() {
+  // Units round to the nearest pixel (237 x 7 / 4 = 414.75, 14 x 15 / 8 =
+  // 26.25), halves away from zero. Texts lose their mnemonics; file filters
+  // match in any letter case.
+  void unitsAndTexts() {
     QCOMPARE(DialogUnits(7, 15).ToPixels(237, 14, 49, 13), QRect(415, 26, 86, 24));
     QCOMPARE(DialogUnits::MulDiv(-237, 6, 4), -356);
+    QCOMPARE(DialogBuilder::WithoutMnemonic("Save && &Quit"), QStringLiteral("Save & Quit"));
+    QCOMPARE(DesktopPrompts::CaseBlindPatterns(QStringLiteral("*.seq;*msg;*.avi")),
+             QStringLiteral("*.[sS][eE][qQ] *[mM][sS][gG] *.[aA][vV][iI]"));
   }
 
   // Positions from the table (a closed drop-down list one line high), the
@@ -70,7 +70,6 @@ class DialogBuilderTest : public QObject {
     QVERIFY(FindControl<QPushButton>(m_dialog, 1)->isDefault());
     QCOMPARE(FindControl(m_dialog, 102)->accessibleName(), QStringLiteral("Count:"));
     QCOMPARE(FindControl(m_dialog, 105)->accessibleName(), QStringLiteral("Keep"));
-    QCOMPARE(DialogBuilder::WithoutMnemonic("Save && &Quit"), QStringLiteral("Save & Quit"));
     QTest::keyClick(&m_dialog, Qt::Key_C, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), FindControl(m_dialog, 102));
     FindControl(m_dialog, 101)->setFocus();
@@ -80,8 +79,11 @@ class DialogBuilderTest : public QObject {
     }
   }
 
-  // Digits only; a minus only first, and only where the value is signed.
-  void numberEditsTakeDigitsOnly() {
+  // Number edits take digits only, a minus only first and only where the
+  // value is signed. The up-down's arrows and the Up and Down keys step the
+  // buddy within the range; a typed number is where the next step starts;
+  // high-to-low turns the arrows round.
+  void editsAndUpDown() {
     const std::tuple<int, QString, QString> typed[] = {
         {102, "4a2", "42"}, {102, "-7", "7"}, {104, "-7", "-7"}, {104, "7-", "7"}};
     for (const auto& [id, keys, shown] : typed) {
@@ -90,11 +92,6 @@ class DialogBuilderTest : public QObject {
       QTest::keyClicks(edit, keys);
       QCOMPARE(edit->text(), shown);
     }
-  }
-
-  // Arrows and Up/Down keys step the buddy within the range; a typed number
-  // is where the next step starts; high-to-low turns the arrows round.
-  void upDownStepsItsBuddy() {
     auto* spin = FindControl<UpDown>(m_dialog, 103);
     auto* edit = FindControl<QLineEdit>(m_dialog, 102);
     QCOMPARE(spin->Buddy(), edit);
@@ -116,11 +113,6 @@ class DialogBuilderTest : public QObject {
     edit->setText(QStringLiteral("5"));
     QTest::keyClick(edit, Qt::Key_Up);
     QCOMPARE(edit->text(), QStringLiteral("4"));
-  }
-
-  void fileFiltersIgnoreLetterCase() {
-    QCOMPARE(DesktopPrompts::CaseBlindPatterns(QStringLiteral("*.seq;*msg;*.avi")),
-             QStringLiteral("*.[sS][eE][qQ] *[mM][sS][gG] *.[aA][vV][iI]"));
   }
 };
 

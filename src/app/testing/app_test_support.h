@@ -1,68 +1,26 @@
 #pragma once
-// What the window's tests share: a fixture with a settings store, a source
-// folder and an output folder of each test's own and prompts answered from
-// scripts; source files made on the spot; the dialog's controls as a user
-// reaches them.
+// The main dialog's test fixture: a settings store, a source folder and an
+// output folder of each test's own, prompts answered from scripts (none left
+// unanswered after a test); the dialog's controls as a user reaches them.
 
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
+#include <QtWidgets>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "app/converter_dlg.h"
 #include "gui/dialog_builder.h"
+#include "gui/event_pump.h"
 #include "gui/testing/scripted_prompts.h"
+#include "platform/registry/cq9_registry.h"
 #include "platform/video/test_media.h"
 
 namespace q9::app::test {
 
-// Points the settings store at a fresh folder for one test.
-class TempSettings {
- public:
-  TempSettings();
-  void Store(const QString& destination, const QString& source);
-  // A value of the program's key, or "<missing>".
-  std::string Read(const char* name) const;
-
- private:
-  QTemporaryDir m_dir;
-};
-
-// The base of each test class: fresh folders and prompts for every test,
-// and after it no question left unanswered.
-class DialogTest : public QObject {
-  Q_OBJECT
-
- protected:
-  std::string In(const std::string& name) const { return m_in->File(name); }
-  QString SourceDir() const { return QString::fromStdString(m_in->Path()); }
-  // A library folder of the sign folder in the output folder, made.
-  QString Library(const char* sign = "16x96.RGB16MB.SIGN") const;
-  // The dialog with these stored directories (the source folder unless
-  // told), shown and active.
-  std::unique_ptr<CConverterDlg> Open(const QString& dest, const QString& source = {});
-  // What a test class adds to the start of each of its tests.
-  virtual void Prepare() {}
-
-  std::unique_ptr<TempSettings> m_settings;
-  std::unique_ptr<platform::test::TempDir> m_in, m_out;
-  gui::ScriptedPrompts m_prompts;
-
- private slots:
-  void initTestCase();
-  void init();
-  void cleanup();
-};
-
-bool CopyTestImage(const char* testImage, const std::string& to);
-// A 64 x 48 MJPEG AVI whose frame i (from 0) is one flat colour with red 8 i.
-bool MakeVideo(const std::string& path, int frames);
-// An old sequence of an 8 x 16 RGB16MB sign: an include frame first when
-// asked, then graphics frames up to frame `frames`, each all of the bulb
-// byte 8 x its frame number, so that it shows red 8 n as video frame n does.
-bool MakeOldSequence(const std::string& path, unsigned frames, bool includeFirst = false);
+using B = QList<bool>;
+using L = QList<int>;
+using S = QStringList;
 
 template <class T = QWidget>
 T* Control(const QWidget& dialog, int id) {
@@ -70,29 +28,140 @@ T* Control(const QWidget& dialog, int id) {
   if (!control) qFatal("no control %d", id);
   return control;
 }
-void Click(const QWidget& dialog, int id);
-QList<bool> Enabled(const QWidget& dialog, std::initializer_list<int> ids);
-QStringList ListColumn(const CConverterDlg& dialog, int column);  // top to bottom
-QList<int> MarkedRows(const CConverterDlg& dialog);
-void ClickRow(const CConverterDlg& dialog, int row, Qt::KeyboardModifiers modifiers = {});
+inline void Click(const QWidget& dialog, int id) {
+  QTest::mouseClick(Control<QPushButton>(dialog, id), Qt::LeftButton);
+}
+inline B Enabled(const QWidget& dialog, std::initializer_list<int> ids) {
+  B states;
+  for (int id : ids) states << Control(dialog, id)->isEnabled();
+  return states;
+}
+inline B RunButtons(const QWidget& dialog) {
+  return Enabled(dialog, {kIdAdjust, kIdPreview, kIdConvert});
+}
+// A column of the source list, or its marked rows, top to bottom.
+inline S Column(const QWidget& dialog, int column) {
+  auto* list = Control<QTreeWidget>(dialog, kIdFileList);
+  S texts;
+  for (int row = 0; row < list->topLevelItemCount(); ++row)
+    texts << list->topLevelItem(row)->text(column);
+  return texts;
+}
+inline L Marked(const QWidget& dialog) {
+  auto* list = Control<QTreeWidget>(dialog, kIdFileList);
+  L rows;
+  for (int row = 0; row < list->topLevelItemCount(); ++row)
+    if (list->topLevelItem(row)->isSelected()) rows << row;
+  return rows;
+}
+inline void ClickRow(const QWidget& dialog, int row, Qt::KeyboardModifiers modifiers = {}) {
+  auto* list = Control<QTreeWidget>(dialog, kIdFileList);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                    list->visualItemRect(list->topLevelItem(row)).center());
+}
+// Replaces an edit's text by typing.
+inline void Type(QLineEdit* edit, const QString& text) {
+  edit->setFocus();
+  edit->selectAll();
+  if (text.isEmpty()) QTest::keyClick(edit, Qt::Key_Backspace);
+  QTest::keyClicks(edit, text);
+}
+// The dialog's height with the progress area collapsed.
+inline int Collapsed(const QWidget& dialog) {
+  return Control(dialog, kIdProgressRule)->geometry().bottom() - 1;
+}
 
 // Runs a check each time the event loop passes (also inside the run's
 // progress calls) until it returns true.
-class WhenReady : public QObject {
+class WhenReady {
  public:
-  explicit WhenReady(std::function<bool()> check);
+  explicit WhenReady(std::function<bool()> check) {
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this, check = std::move(check)] {
+      if (check()) m_timer.stop();
+    });
+    m_timer.start(0);
+  }
 
  private:
   QTimer m_timer;
 };
 
-// Offscreen, with a decoy config folder before anything opens the store.
-int RunTests(int argc, char** argv, QObject& tests);
+// A data-driven test's rows: those of its table, named by their first field.
+template <class Row, size_t N>
+void AddRows(const Row (&table)[N]) {
+  QTest::addColumn<int>("row");
+  for (size_t i = 0; i < N; ++i) QTest::newRow(std::get<0>(table[i])) << int(i);
+}
+
+class DialogTest : public QObject {
+  Q_OBJECT
+
+ protected:
+  std::string In(const std::string& name) const { return m_in->File(name); }
+  QString Path(const QString& name = {}) const {
+    return QString::fromStdString(m_in->Path()) + (name.isEmpty() ? "" : "/" + name);
+  }
+  bool Copy(const char* testImage, const QString& name) const {
+    return QFile::copy(QString(Q9_TEST_DATA_DIR "/images/") + testImage, Path(name));
+  }
+  // A library folder of the sign in the output folder, made.
+  QString Library(const QString& sign = "16x96.RGB16MB.SIGN") const {
+    const QString library =
+        QString::fromStdString(m_out->File(sign.toStdString())) + "/Default.LIB";
+    QDir().mkpath(library);
+    return library;
+  }
+  static void Store(const QString& destination, const QString& source) {
+    platform::CQ9Registry registry;
+    registry.CreateUserRegistryKey(kSettingsApplication, kSettingsSection);
+    registry.SetRegistryString(kDestinationValue, destination.toStdString());
+    registry.SetRegistryString(kSourceValue, source.toStdString());
+  }
+  static std::string Stored(const char* name) {
+    platform::CQ9Registry registry;
+    std::string value = "<missing>";
+    if (registry.OpenUserRegistryKey(kSettingsApplication, kSettingsSection))
+      registry.GetRegistryString(name, value);
+    return value;
+  }
+  // The dialog with these stored directories (the source folder unless
+  // told), shown and active.
+  std::unique_ptr<CConverterDlg> Open(const QString& dest, const QString& source = {}) {
+    Store(dest, source.isNull() ? Path() : source);
+    auto dialog = std::make_unique<CConverterDlg>(m_prompts);
+    dialog->show();
+    if (!QTest::qWaitForWindowActive(dialog.get())) qWarning("the dialog is not active");
+    return dialog;
+  }
+
+  std::unique_ptr<QTemporaryDir> m_store;
+  std::unique_ptr<platform::test::TempDir> m_in, m_out;
+  gui::ScriptedPrompts m_prompts;
+
+ private slots:
+  void initTestCase() { gui::InstallWaitCursor(); }
+  void init() {
+    m_store = std::make_unique<QTemporaryDir>();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_store->path());
+    QVERIFY(platform::CQ9Registry::StorePath().starts_with(m_store->path().toStdString() + "/"));
+    m_in = std::make_unique<platform::test::TempDir>();
+    m_out = std::make_unique<platform::test::TempDir>();
+    m_prompts = {};
+  }
+  void cleanup() {
+    QVERIFY2(m_prompts.unanswered.isEmpty(), qPrintable(m_prompts.unanswered.join(';')));
+  }
+};
 
 }  // namespace q9::app::test
 
-#define Q9_APP_TEST_MAIN(TestClass)                    \
-  int main(int argc, char** argv) {                    \
-    TestClass tests;                                   \
-    return q9::app::test::RunTests(argc, argv, tests); \
+// Offscreen, with a decoy config folder before anything opens the store.
+#define Q9_APP_TEST_MAIN(TestClass)                                       \
+  int main(int argc, char** argv) {                                       \
+    QTemporaryDir decoy;                                                  \
+    setenv("XDG_CONFIG_HOME", decoy.path().toLocal8Bit().constData(), 1); \
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);                            \
+    QApplication application(argc, argv);                                 \
+    TestClass tests;                                                      \
+    return QTest::qExec(&tests, argc, argv);                              \
   }

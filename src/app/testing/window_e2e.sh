@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
-# The real q9convert window under Xvfb, driven by its keyboard mnemonics as a
-# user would: the source Browse and its file dialog, the destination typed
-# into its field, Select All, Convert, "Create?", "Convert 4 files?",
-# "Conversion Complete!"; then Adjust, frame 3 of the video typed into the
-# frame field, Cancel in the Adjust dialog, Close. The sequences it writes
-# must be the ones the run without a window writes for the same folder, the
-# preview on the screen must be frame 3 of the written video sequence bulb
-# for bulb, Cancel must close the preview with the Adjust dialog, and the
-# two directories must be stored.
+# The real q9convert window under Xvfb, driven by its keyboard mnemonics: the
+# source Browse and its file dialog, the destination typed, Select All,
+# Convert, "Create?", "Convert 4 files?", "Conversion Complete!"; then Adjust,
+# frame 3 of the video typed, Cancel in the Adjust dialog, Close. The files
+# written must be those of the run without a window, the preview frame 3 of
+# the written video bulb for bulb, Cancel must take the preview along, and
+# both directories must be stored.
 # Usage: window_e2e.sh Q9CONVERT Q9SEQ REPO_ROOT
 set -euo pipefail
 q9convert="$1" q9seq="$2" repo="$3"
@@ -15,8 +13,7 @@ source "$(dirname "$0")/xdrive.sh"
 work="$(mktemp -d)"
 trap 'stop_display; rm -rf "$work"' EXIT
 
-src="$work/sources"
-lib="$work/signs/16x32.RGB16MB.SIGN/Default.LIB"
+src="$work/sources" lib="$work/signs/16x32.RGB16MB.SIGN/Default.LIB"
 ref="$work/ref/16x32.RGB16MB.SIGN/Default.LIB"
 mkdir -p "$src" "$(dirname "$lib")" "$ref"
 convert -size 48x24 gradient:red-blue "BMP3:$src/ramp.bmp"
@@ -27,18 +24,14 @@ ffmpeg -v error -f lavfi -i "testsrc2=size=64x48:rate=2" -t 5 -c:v mjpeg -y "$sr
 
 start_display
 start_window "$q9convert"
-
-# Source Browse: type a file of the folder into the file dialog.
 in_main key --clearmodifiers alt+b
 wait_for 20 has_other_window '^Open$' || fail "the file dialog did not appear"
-dialog="$(other_window '^Open$')"
-xdotool windowfocus --sync "$dialog" key ctrl+a type "$src/ramp.bmp"
+xdotool windowfocus --sync "$(other_window '^Open$')" key ctrl+a type "$src/ramp.bmp"
 answer '^Open$' Return
-
 answer '^Q9100 Converter$' Return convert_into "$lib"  # "... does not exist. Create?"
 answer '^Q9100 Converter$' Return                      # "Convert 4 files?"
 wait_for 120 has_other_window '^Convert$' || fail "no 'Conversion Complete!'"
-answer '^Convert$' Return                              # "Conversion Complete!"
+answer '^Convert$' Return
 
 # The files are still marked, clip.avi first: Adjust opens the Adjust
 # dialog with its source window, beside the preview the run kept open.
@@ -55,19 +48,17 @@ same_as_frame3() {
     [ "$(compare -metric AE "$work/preview.png" "$work/frame3.png" null: 2>&1)" = "0" ]
 }
 wait_for 20 same_as_frame3 || fail "the preview is not frame 3 of clip.SQ9"
-answer '^Adjust : clip\.avi$' Escape                   # Cancel
+answer '^Adjust : clip\.avi$' Escape  # Cancel
 wait_for 10 gone '^Preview : ' "$preview" || fail "the preview stayed after Cancel"
-
 in_main key --clearmodifiers alt+l
 wait_closed
 
-# The same folder without a window.
 "$q9convert" -s "$src" -d "$ref" -q >/dev/null
+[ "$(ls "$lib")" = "$(printf '%s\n' clip.SQ9 dot.SQ9 ramp.SQ9 show.SQ9)" ] ||
+  fail "the library holds: $(ls "$lib")"
 for name in clip.SQ9 dot.SQ9 ramp.SQ9 show.SQ9; do
-  [ -f "$lib/$name" ] || fail "$name was not written"
   cmp -s "$lib/$name" "$ref/$name" || fail "$name differs from the run without a window"
 done
-[ "$(ls "$lib" | wc -l)" -eq 4 ] || fail "unexpected files in the library: $(ls "$lib")"
 store="$XDG_CONFIG_HOME/Halvren/Q9100Converter.ini"
 grep -qF "Source_Dir=$src" "$store" || fail "the source directory was not stored"
 grep -qF "Dest_Server=$lib" "$store" || fail "the destination directory was not stored"

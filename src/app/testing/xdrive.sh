@@ -1,29 +1,22 @@
 # Driving the q9convert window under Xvfb with the keyboard, for the window's
-# end-to-end test and scripts/screenshots.sh. Sourced; the caller sets
-# $work (a scratch folder) and calls start_display, then start_window.
-# Every wait polls a condition with a deadline.
-
+# end-to-end test and scripts/screenshots.sh. Sourced; the caller sets $work
+# (a scratch folder), calls start_display, then start_window. Every wait
+# polls a condition with a deadline.
 xvfb_pid="" app_pid="" main=""
 
+# Fails, keeping a picture of the screen for whoever looks into it.
 fail() {
   echo "FAIL: $*"
-  # What the screen showed, for whoever looks into it.
-  if [ -n "${DISPLAY:-}" ] && import -window root "${TMPDIR:-/tmp}/q9convert_window.png" 2>/dev/null; then
-    echo "screen: ${TMPDIR:-/tmp}/q9convert_window.png"
-  fi
+  local shot="${TMPDIR:-/tmp}/q9convert_window.png"
+  if [ -n "${DISPLAY:-}" ] && import -window root "$shot" 2>/dev/null; then echo "screen: $shot"; fi
   exit 1
 }
-
-stop_display() {
-  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
+stop_display() { kill $app_pid $xvfb_pid 2>/dev/null || true; }
 
 # Polls a condition every 0.1 s for at most $1 seconds.
 wait_for() {
-  local seconds="$1"
+  local deadline=$((SECONDS + $1))
   shift
-  local deadline=$((SECONDS + seconds))
   until "$@"; do
     [ "$SECONDS" -lt "$deadline" ] || return 1
     sleep 0.1
@@ -33,12 +26,10 @@ wait_for() {
 # A display of our own (Xvfb tells its number when it is ready; its screen
 # $XVFB_SCREEN, 1024x768x24 unless set), a config folder of our own, Qt on X.
 start_display() {
-  command -v Xvfb >/dev/null || fail "Xvfb is not installed"
-  command -v xdotool >/dev/null || fail "xdotool is not installed"
-  mkdir -p "$work/config" "$work/runtime"
-  rm -f "$work/display"
-  chmod 700 "$work/runtime"
-  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  command -v Xvfb >/dev/null && command -v xdotool >/dev/null || fail "needs Xvfb and xdotool"
+  mkdir -p "$work/config" "$work/runtime" && chmod 700 "$work/runtime" && rm -f "$work/display"
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$work/display" \
+    2>"$work/xvfb.log" &
   xvfb_pid=$!
   wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   export DISPLAY=":$(cat "$work/display")"
@@ -54,17 +45,15 @@ start_window() {
 }
 
 in_main() { xdotool windowfocus --sync "$main" "$@"; }
-
 # The id of a visible window with this title other than the main dialog.
-other_window() {
-  xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vx "$main" | head -n 1 || true
-}
+other_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vx "$main" | head -n 1 || true; }
 has_other_window() { [ -n "$(other_window "$1")" ]; }
 gone() { ! xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -qx "$2"; }
+main_height() { xdotool getwindowgeometry --shell "$main" | sed -n 's/^HEIGHT=//p'; }
 
 # Runs the command (if any) until a window with the title appears, then
-# presses the answer key in it and waits until it has gone. A mnemonic can
-# meet a button that its previous (animated) click is still enabling, so the
+# presses the answer key in it until it has gone. A mnemonic can meet a
+# button that its previous (animated) click is still enabling, so the
 # command must bear repeating.
 answer() {
   local title="$1" key="$2" id="" try
@@ -92,9 +81,6 @@ convert_into() {
   in_main key --clearmodifiers alt+a
   in_main key --clearmodifiers alt+c
 }
-
-# The main dialog's height in pixels.
-main_height() { xdotool getwindowgeometry --shell "$main" | sed -n 's/^HEIGHT=//p'; }
 
 # Waits for the program to end after Close; fails on a non-zero status.
 wait_closed() {
