@@ -5,6 +5,7 @@
 
 #include "platform/signlib/cq8_seq_writer.h"
 #include "platform/signlib/q8_record.h"
+#include "platform/video/test_media.h"
 
 namespace q9::preview::testing {
 
@@ -13,6 +14,12 @@ bool WritePicture(const QString& path, QSize size, const Pattern& pattern) {
   for (int y = 0; y < size.height(); ++y)
     for (int x = 0; x < size.width(); ++x) image.setPixel(x, y, pattern(x, y));
   return image.save(path, "BMP");
+}
+
+bool WriteColourVideo(const QString& path, QSize size, int frames) {
+  const std::string dimensions = std::to_string(size.width()) + "x" + std::to_string(size.height());
+  return platform::test::Ffmpeg(platform::test::ColourCountInput(dimensions, "25", frames) +
+                                " -c:v mjpeg -q:v 2 \"" + path.toStdString() + "\"");
 }
 
 bool WriteOldSequence(const QString& path, const platform::SignGeometry& sign, uint8_t bulbByte) {
