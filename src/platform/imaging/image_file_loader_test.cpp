@@ -118,10 +118,10 @@ namespace {
 // are small files whatever their size.
 std::vector<uint8_t> FlatTga(uint16_t width, uint16_t height) {
   std::vector<uint8_t> file = {0, 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  for (uint16_t v : {width, height}) file.insert(file.end(), {uint8_t(v), uint8_t(v >> 8)});
-  file.insert(file.end(), {8, 0x20});
+  for (uint16_t v : {width, height}) test::Append(file, {uint8_t(v), uint8_t(v >> 8)});
+  test::Append(file, {8, 0x20});
   for (uint64_t left = uint64_t(width) * height; left > 0; left -= std::min<uint64_t>(left, 128))
-    file.insert(file.end(), {uint8_t(0x80 | (std::min<uint64_t>(left, 128) - 1)), 0x80});
+    test::Append(file, {uint8_t(0x80 | (std::min<uint64_t>(left, 128) - 1)), 0x80});
   return file;
 }
 
@@ -132,22 +132,22 @@ std::vector<uint8_t> FlatPcx(uint16_t width, uint16_t height) {
   file[10] = uint8_t(height - 1), file[11] = uint8_t((height - 1) >> 8);
   file[66] = uint8_t(width), file[67] = uint8_t(width >> 8);
   for (uint64_t left = uint64_t(width) * height * 3; left > 0; left -= std::min<uint64_t>(left, 63))
-    file.insert(file.end(), {uint8_t(0xC0 | std::min<uint64_t>(left, 63)), 0x80});
+    test::Append(file, {uint8_t(0xC0 | std::min<uint64_t>(left, 63)), 0x80});
   return file;
 }
 
 std::vector<uint8_t> FlatPsd(uint16_t width, uint16_t height) {
   std::vector<uint8_t> file = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0};
-  file.insert(file.end(), {uint8_t(height >> 8), uint8_t(height), 0, 0});
-  file.insert(file.end(), {uint8_t(width >> 8), uint8_t(width), 0, 8, 0, 3});
+  test::Append(file, {uint8_t(height >> 8), uint8_t(height), 0, 0});
+  test::Append(file, {uint8_t(width >> 8), uint8_t(width), 0, 8, 0, 3});
   file.resize(file.size() + 12);  // no colour table, resources or layers
-  file.insert(file.end(), {0, 1});
+  test::Append(file, {0, 1});
   // Each row: runs of 128 grey bytes, then the rest.
   std::vector<uint8_t> row;
   for (unsigned left = width; left > 0; left -= std::min(left, 128u))
-    row.insert(row.end(), {uint8_t(1 - int(std::min(left, 128u))), 0x80});
-  for (int i = 0; i < 3 * height; ++i) file.insert(file.end(), {0, uint8_t(row.size())});
-  for (int i = 0; i < 3 * height; ++i) file.insert(file.end(), row.begin(), row.end());
+    test::Append(row, {uint8_t(1 - int(std::min(left, 128u))), 0x80});
+  for (int i = 0; i < 3 * height; ++i) test::Append(file, {0, uint8_t(row.size())});
+  for (int i = 0; i < 3 * height; ++i) test::Append(file, row);
   return file;
 }
 

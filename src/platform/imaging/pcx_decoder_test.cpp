@@ -57,7 +57,7 @@ std::vector<uint8_t> Encode(const Variant& v) {
   std::vector<uint8_t> raw(bytesPerLine * v.planes * size_t(v.height));
   for (size_t i = 0; i < raw.size(); ++i) raw[i] = i % 11 >= 6 ? raw[i - 1] : uint8_t(random());
   const std::vector<uint8_t> pixels = v.coded ? Code(raw) : raw;
-  file.insert(file.end(), pixels.begin(), pixels.end());
+  test::Append(file, pixels);
   if (v.planes == 1) {
     file.push_back(0x0C);
     for (int i = 0; i < 768; ++i) file.push_back(uint8_t(random()));

@@ -36,7 +36,7 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
   Put16(out, v & 0xFFFF);
 }
 void PutTag(std::vector<uint8_t>& out, std::string_view tag) {
-  out.insert(out.end(), tag.begin(), tag.end());
+  for (char c : tag) out.push_back(uint8_t(c));
 }
 
 // PackBits: runs of three or more equal bytes repeated, the rest literal.
@@ -57,7 +57,7 @@ std::vector<uint8_t> Pack(std::span<const uint8_t> row) {
              row[i + literal] == row[i + literal + 2]))
       ++literal;
     out.push_back(uint8_t(literal - 1));
-    out.insert(out.end(), row.begin() + long(i), row.begin() + long(i + literal));
+    test::Append(out, row.subspan(i, literal));
     i += literal;
   }
   return out;
@@ -76,7 +76,7 @@ std::vector<uint8_t> Layers(int count) {
       Put32(out, 2);
     }
     PutTag(out, "8BIMnorm");
-    out.insert(out.end(), {255, 0, 0, 0});
+    test::Append(out, {255, 0, 0, 0});
     Put32(out, 12);  // no mask, no blending ranges, an empty name padded to 4
     out.resize(out.size() + 12);
   }
@@ -109,7 +109,7 @@ std::vector<uint8_t> Encode(const Variant& v) {
     resources.push_back(0);  // padding to even
   }
   Put32(out, uint32_t(resources.size()));
-  out.insert(out.end(), resources.begin(), resources.end());
+  test::Append(out, resources);
   std::vector<uint8_t> section;
   if (v.layers != 0) {
     const std::vector<uint8_t> layers = Layers(v.layers);
@@ -119,11 +119,11 @@ std::vector<uint8_t> Encode(const Variant& v) {
       PutTag(section, "8BIMLr16");
     }
     Put32(section, uint32_t(layers.size()));
-    section.insert(section.end(), layers.begin(), layers.end());
+    test::Append(section, layers);
     if (!v.lr16) Put32(section, 0);  // the global mask
   }
   Put32(out, uint32_t(section.size()));
-  out.insert(out.end(), section.begin(), section.end());
+  test::Append(out, section);
   Put16(out, v.compression);
 
   std::mt19937 random(5);
@@ -136,7 +136,7 @@ std::vector<uint8_t> Encode(const Variant& v) {
   }
   if (v.compression == 1)
     for (const std::vector<uint8_t>& row : rows) Put16(out, unsigned(row.size()));
-  for (const std::vector<uint8_t>& row : rows) out.insert(out.end(), row.begin(), row.end());
+  for (const std::vector<uint8_t>& row : rows) test::Append(out, row);
   return out;
 }
 

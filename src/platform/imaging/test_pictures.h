@@ -72,6 +72,15 @@ inline bool SameBitmap(const Bitmap& a, const Bitmap& b) {
          a.ImageSize() == b.ImageSize() && std::equal(a.Bits(), a.Bits() + a.ImageSize(), b.Bits());
 }
 
+// Appends bytes to a file being made (a loop: GCC 12 at -O3 warns falsely
+// about vector::insert at the end).
+inline void Append(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
+  for (uint8_t b : bytes) out.push_back(b);
+}
+inline void Append(std::vector<uint8_t>& out, std::initializer_list<uint8_t> bytes) {
+  for (uint8_t b : bytes) out.push_back(b);
+}
+
 // The first keep bytes of a file.
 inline std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t keep) {
   bytes.resize(keep);

@@ -39,14 +39,12 @@ std::vector<uint8_t> RunLength(const std::vector<uint8_t>& raw, size_t pixelByte
     while (i + run < count && run < 128 && same(i, i + run)) ++run;
     if (run > 1) {
       out.push_back(uint8_t(0x80 | (run - 1)));
-      out.insert(out.end(), raw.begin() + long(i * pixelBytes),
-                 raw.begin() + long((i + 1) * pixelBytes));
+      test::Append(out, std::span(raw).subspan(i * pixelBytes, pixelBytes));
     } else {
       while (i + run < count && run < 128 && !(i + run + 1 < count && same(i + run, i + run + 1)))
         ++run;
       out.push_back(uint8_t(run - 1));
-      out.insert(out.end(), raw.begin() + long(i * pixelBytes),
-                 raw.begin() + long((i + run) * pixelBytes));
+      test::Append(out, std::span(raw).subspan(i * pixelBytes, run * pixelBytes));
     }
     i += run;
   }
@@ -63,7 +61,7 @@ std::vector<uint8_t> Encode(const Variant& v) {
   for (int i = 0; i < v.width * v.height; ++i) {
     if (i % 7 >= 4 && !raw.empty()) {
       const std::vector<uint8_t> last(raw.end() - long(pixelBytes), raw.end());
-      raw.insert(raw.end(), last.begin(), last.end());
+      test::Append(raw, last);
       continue;
     }
     for (size_t k = 0; k < pixelBytes; ++k) {
@@ -91,8 +89,10 @@ std::vector<uint8_t> Encode(const Variant& v) {
                                v.descriptor};
   for (size_t i = 0; i < size_t(v.mapLength) * ((v.mapBits + 7) / 8); ++i)
     file.push_back(uint8_t(random()));
-  const std::vector<uint8_t> pixels = v.type & 8 ? RunLength(raw, pixelBytes) : raw;
-  file.insert(file.end(), pixels.begin(), pixels.end());
+  if (v.type & 8)
+    test::Append(file, RunLength(raw, pixelBytes));
+  else
+    test::Append(file, raw);
   if (v.extensionAlphaType >= 0) {
     const size_t extension = file.size();
     file.resize(extension + 495);
@@ -100,7 +100,7 @@ std::vector<uint8_t> Encode(const Variant& v) {
     file[extension + 1] = 495 >> 8;
     file[extension + 494] = uint8_t(v.extensionAlphaType);
     const uint8_t footer[8] = {uint8_t(extension), uint8_t(extension >> 8), 0, 0, 0, 0, 0, 0};
-    file.insert(file.end(), footer, footer + 8);
+    test::Append(file, footer);
     for (char c : std::string_view("TRUEVISION-XFILE.")) file.push_back(uint8_t(c));
     file.push_back(0);
   }
