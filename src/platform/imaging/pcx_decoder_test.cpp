@@ -77,12 +77,7 @@ TEST(PcxDecoder, SamePixelsAsImageMagickForEveryKindItReads) {
   for (const Variant& v : variants) {
     SCOPED_TRACE(v.name);
     const std::vector<uint8_t> pcx = Encode(v);
-    const std::optional<Result<Bitmap>> ours = PcxDecoder::Decode(pcx);
-    const Result<LoadedPicture> magick = detail::LoadWithMagick(pcx, "PCX");
-    ASSERT_TRUE(ours.has_value());
-    ASSERT_TRUE(ours->Ok()) << ours->Reason();
-    ASSERT_TRUE(magick.Ok()) << magick.Reason();
-    EXPECT_TRUE(test::SameBitmap(**ours, magick->picture));
+    test::ExpectSameAsMagick(&PcxDecoder::Decode, pcx, detail::LoadWithMagick(pcx, "PCX"));
   }
 }
 

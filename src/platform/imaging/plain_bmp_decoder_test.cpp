@@ -66,12 +66,7 @@ TEST(PlainBmpDecoder, SamePixelsAsImageMagickForEveryKindItReads) {
   for (const Variant& v : variants) {
     SCOPED_TRACE(v.name);
     const std::vector<uint8_t> bmp = Encode(v);
-    const std::optional<Result<Bitmap>> ours = PlainBmpDecoder::Decode(bmp);
-    const Result<LoadedPicture> magick = detail::LoadWithMagick(bmp, "BMP");
-    ASSERT_TRUE(ours.has_value());
-    ASSERT_TRUE(ours->Ok()) << ours->Reason();
-    ASSERT_TRUE(magick.Ok()) << magick.Reason();
-    EXPECT_TRUE(test::SameBitmap(**ours, magick->picture));
+    test::ExpectSameAsMagick(&PlainBmpDecoder::Decode, bmp, detail::LoadWithMagick(bmp, "BMP"));
   }
 }
 

@@ -156,12 +156,7 @@ TEST(PsdDecoder, SamePixelsAsImageMagickForEveryKindItReads) {
   for (const Variant& v : variants) {
     SCOPED_TRACE(v.name);
     const std::vector<uint8_t> psd = Encode(v);
-    const std::optional<Result<Bitmap>> ours = PsdDecoder::Decode(psd);
-    const Result<LoadedPicture> magick = detail::LoadWithMagick(psd, "PSD");
-    ASSERT_TRUE(ours.has_value());
-    ASSERT_TRUE(ours->Ok()) << ours->Reason();
-    ASSERT_TRUE(magick.Ok()) << magick.Reason();
-    EXPECT_TRUE(test::SameBitmap(**ours, magick->picture));
+    test::ExpectSameAsMagick(&PsdDecoder::Decode, psd, detail::LoadWithMagick(psd, "PSD"));
   }
 }
 

@@ -12,6 +12,7 @@
 
 #include "platform/base/result.h"
 #include "platform/imaging/bitmap.h"
+#include "platform/imaging/imaging_library.h"
 
 namespace q9::platform::test {
 
@@ -102,8 +103,22 @@ struct DecoderCase {
   const char* reason;
 };
 
-inline void ExpectRefusals(std::optional<Result<Bitmap>> (*decode)(std::span<const uint8_t>),
-                           const std::vector<DecoderCase>& cases) {
+// One of our decoders: nothing when it leaves the data to ImageMagick.
+using OwnDecode = std::optional<Result<Bitmap>> (*)(std::span<const uint8_t>);
+
+// Our decoder reads data into exactly ImageMagick's picture of it (put the
+// way `put` says, when given).
+inline void ExpectSameAsMagick(OwnDecode decode, std::span<const uint8_t> data,
+                               const Result<LoadedPicture>& magick,
+                               const std::function<Bitmap(const Bitmap&)>& put = {}) {
+  const std::optional<Result<Bitmap>> ours = decode(data);
+  ASSERT_TRUE(ours.has_value());
+  ASSERT_TRUE(ours->Ok()) << ours->Reason();
+  ASSERT_TRUE(magick.Ok()) << magick.Reason();
+  EXPECT_TRUE(SameBitmap(**ours, put ? put(magick->picture) : magick->picture));
+}
+
+inline void ExpectRefusals(OwnDecode decode, const std::vector<DecoderCase>& cases) {
   for (const DecoderCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::optional<Result<Bitmap>> r = decode(c.bytes);

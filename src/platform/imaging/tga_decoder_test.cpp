@@ -149,7 +149,6 @@ TEST(TgaDecoder, ImageMagicksColoursTheRightWayUpForEveryKind) {
   for (const Variant& v : variants) {
     SCOPED_TRACE(v.name);
     const std::vector<uint8_t> tga = Encode(v);
-    const std::optional<Result<Bitmap>> ours = TgaDecoder::Decode(tga);
     // An extension area that calls the alpha bytes something else makes
     // them count for nothing (ImageMagick 6 reads them all the same).
     Variant reference = v;
@@ -157,11 +156,9 @@ TEST(TgaDecoder, ImageMagicksColoursTheRightWayUpForEveryKind) {
       reference.extensionAlphaType = -1;
       reference.opaque = v.extensionAlphaType != 3;
     }
-    const Result<LoadedPicture> magick = detail::LoadWithMagick(Encode(reference), "TGA");
-    ASSERT_TRUE(ours.has_value());
-    ASSERT_TRUE(ours->Ok()) << ours->Reason();
-    ASSERT_TRUE(magick.Ok()) << magick.Reason();
-    EXPECT_TRUE(test::SameBitmap(**ours, Oriented(magick->picture, v.descriptor)));
+    test::ExpectSameAsMagick(&TgaDecoder::Decode, tga,
+                             detail::LoadWithMagick(Encode(reference), "TGA"),
+                             [&](const Bitmap& magick) { return Oriented(magick, v.descriptor); });
   }
 }
 
