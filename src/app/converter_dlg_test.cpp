@@ -260,8 +260,10 @@ class ConverterDlgTest : public DialogTest {
     auto* source = Control<QLineEdit>(*dialog, kIdSourceDir);
     QCOMPARE(source->text(), QStringLiteral("/"));
     m_prompts.folders = {std::nullopt};
+    Type(Control<QLineEdit>(*dialog, kIdDestDir), "/typed");
     Click(*dialog, kIdBrowseDest);
     QCOMPARE(source->text(), QStringLiteral("/Q8100"));
+    QCOMPARE(Control<QLineEdit>(*dialog, kIdDestDir)->text(), QStringLiteral("/dst"));
     QCOMPARE(m_prompts.folderTitles, std::vector<QString>{"Select Q9100 Library"});
     Click(*dialog, kIdBrowseSource);
     QCOMPARE(source->text(), Path());
@@ -282,14 +284,15 @@ class ConverterDlgTest : public DialogTest {
     MakeFile("a.seq", 1024, {{2021, 3, 4}, {11, 0}});
     MakeFile("C.BMP", 150000 * 1024, {{1999, 12, 31}, {23, 59}});
     MakeFile("d.msg", 90000 * 1024, {{2021, 3, 4}, {0, 5}});
+    MakeFile("g.tga", 2048, {{2021, 3, 4}, {12, 30}});
     MakeFile("x.txt", 1);
     QDir().mkdir(Path("e.jpg"));
     QFile::link(Path("gone"), Path("f.tga"));
     auto dialog = Open({});
-    QCOMPARE(Column(*dialog, 0), (S{"a.seq", "b.avi", "C.BMP", "d.msg"}));
-    QCOMPARE(Column(*dialog, 1), (S{"    1 KB", "    0 KB", "150000 KB", "90000 KB"}));
+    QCOMPARE(Column(*dialog, 0), (S{"a.seq", "b.avi", "C.BMP", "d.msg", "g.tga"}));
+    QCOMPARE(Column(*dialog, 1), (S{"    1 KB", "    0 KB", "150000 KB", "90000 KB", "    2 KB"}));
     QCOMPARE(Column(*dialog, 2), (S{"03/04/21 11:00 AM", "03/04/21 02:30 PM", "12/31/99 11:59 PM",
-                                    "03/04/21 12:05 AM"}));
+                                    "03/04/21 12:05 AM", "03/04/21 12:30 PM"}));
     auto* list = Control<QTreeWidget>(*dialog, kIdFileList);
     QCOMPARE(list->headerItem()->text(1), QStringLiteral("                   Size"));
     QCOMPARE(list->columnWidth(2),
@@ -297,9 +300,9 @@ class ConverterDlgTest : public DialogTest {
     ClickRow(*dialog, 1);
     ClickRow(*dialog, 3, Qt::ControlModifier);
     const std::pair<int, S> sorts[] = {
-        {SourceFileList::kName, {"d.msg", "C.BMP", "b.avi", "a.seq"}},
-        {SourceFileList::kModified, {"C.BMP", "d.msg", "a.seq", "b.avi"}},
-        {SourceFileList::kSize, {"d.msg", "C.BMP", "a.seq", "b.avi"}}};  // descending, as text
+        {SourceFileList::kName, {"g.tga", "d.msg", "C.BMP", "b.avi", "a.seq"}},
+        {SourceFileList::kModified, {"C.BMP", "d.msg", "a.seq", "g.tga", "b.avi"}},
+        {SourceFileList::kSize, {"d.msg", "C.BMP", "g.tga", "a.seq", "b.avi"}}};  // descending, as text
     for (const auto& [column, names] : sorts) {
       QHeaderView* header = list->header();
       QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
@@ -515,6 +518,9 @@ class ConverterDlgTest : public DialogTest {
       QCOMPARE(Shown(*dialog), shown[i + 1]);
     }
     QCOMPARE(m_prompts.MessageTexts(), messages);
+    // The next file previewed starts at its first frame.
+    ClickRow(*dialog, int(Column(*dialog, 0).indexOf(row ? "clip.avi" : "show.seq")));
+    QCOMPARE(edit->text(), QStringLiteral("1"));
   }
 
   // With both companions open (and the brightness typed): marking another
