@@ -157,8 +157,7 @@ class AdjustDlgTest : public QObject {
     QCOMPARE(source->windowTitle(), QStringLiteral("Source : photo.bmp"));
     QCOMPARE(source->size(), QSize(640, 480));
     QTRY_VERIFY(source->isVisible());
-    QCOMPARE(source->pos().x(), s.dlg->frameGeometry().left());
-    QVERIFY(source->pos().y() > s.dlg->frameGeometry().bottom());
+    QCOMPARE(source->pos(), s.dlg->frameGeometry().bottomLeft() + QPoint(0, 2));
     QCOMPARE(Shown(s), (L{64, 192, 224, 208}));
     QCOMPARE(s.Control<QComboBox>(kSizeMode)->currentText(), QStringLiteral("Pixels"));
     QCOMPARE(s.media.CaptureInitialized, 1);
@@ -326,6 +325,7 @@ class AdjustDlgTest : public QObject {
     Session s(m_photo, kSign);
     Check(s, kKeepAspect);
     preview::CSourceWnd* source = s.dlg->SourceWindow();
+    s.Control<QComboBox>(kSizeMode)->setCurrentIndex(kSizePercent);
     const int refreshes = s.owner.refreshes;
     QTest::mousePress(source, Qt::LeftButton, {}, QPoint(300, 100));
     QTest::mouseMove(source, QPoint(200, 80));
@@ -333,6 +333,11 @@ class AdjustDlgTest : public QObject {
     QCOMPARE(Shown(s), (L{50, 200, 100, 50}));
     QCOMPARE(s.owner.refreshes, refreshes + 1);
     QCOMPARE(s.media.CaptureRect, (Rect{100, 50, 300, 100}));
+    // Drawn in pixels: the size spins count pixels again.
+    QCOMPARE(s.Control<QComboBox>(kSizeMode)->currentText(), QStringLiteral("Pixels"));
+    QCOMPARE((L{s.Control<gui::UpDown>(kHeightSpin)->High(),
+                s.Control<gui::UpDown>(kWidthSpin)->High()}),
+             (L{960, 1280}));
     s.Control(kYPos)->setText(QStringLiteral("60"));  // typed: the keys take it first
     QTest::keyClick(source, Qt::Key_Left, Qt::ControlModifier);
     QCOMPARE(Shown(s), (L{50, 200, 96, 60}));

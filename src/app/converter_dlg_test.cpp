@@ -302,7 +302,8 @@ class ConverterDlgTest : public DialogTest {
     const std::pair<int, S> sorts[] = {
         {SourceFileList::kName, {"g.tga", "d.msg", "C.BMP", "b.avi", "a.seq"}},
         {SourceFileList::kModified, {"C.BMP", "d.msg", "a.seq", "g.tga", "b.avi"}},
-        {SourceFileList::kSize, {"d.msg", "C.BMP", "g.tga", "a.seq", "b.avi"}}};  // descending, as text
+        {SourceFileList::kSize,
+         {"d.msg", "C.BMP", "g.tga", "a.seq", "b.avi"}}};  // descending, as text
     for (const auto& [column, names] : sorts) {
       QHeaderView* header = list->header();
       QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
