@@ -170,7 +170,9 @@ bool FrameReader::PositionAt(int64_t limit) {
       }
       m_hasNext = true;
     }
-    if (m_nextStamp > limit) break;
+    // A from-start run shows its first picture from the stream's first
+    // stamp on, even where a reordering decoder stamped it later.
+    if (m_nextStamp > limit && (m_hasCur || !m_runFromStart || limit < m_firstStamp)) break;
     std::swap(m_cur, m_next);
     m_curStamp = m_nextStamp;
     m_hasCur = true;
@@ -322,7 +324,10 @@ int64_t FrameReader::StampOf(const AVFrame* frame, bool& placed) {
   // is well defined even in a damaged stream.
   if (m_haveLastStamp && stamp <= m_lastStamp) stamp = m_lastStamp + 1;
   if (m_runFromStart && !m_haveLastStamp) {
-    m_firstStamp = stamp;
+    // An AVI's stream starts at its first chunk. A decoder that reorders
+    // frames gives its first picture only after a chunk or two, stamped
+    // with the chunk that made it give it out (see video_file.h).
+    m_firstStamp = m_input->IsAvi() && m_haveFedDts ? std::min(stamp, m_firstFedDts) : stamp;
     m_haveFirstStamp = true;
   }
   m_lastStamp = stamp;

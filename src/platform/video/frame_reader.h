@@ -97,7 +97,7 @@ class FrameReader {
   // picture after a seek shows; key frames are indexed by their decoding
   // stamps.
   int64_t m_delay = 0;
-  int64_t m_firstStamp = 0;  // stamp of the stream's first frame, once seen
+  int64_t m_firstStamp = 0;  // the first stamp that shows a frame, once seen
   bool m_haveFirstStamp = false;
   bool m_runFromStart = true;  // the run began at the first frame of the stream
   bool m_flushed = false;      // the demuxer ran out and the decoder is draining

@@ -69,6 +69,8 @@ std::string Clip(const std::string& name) {
       {"h264b.mp4",
        ColourCountInput("320x240", "25", 12) +
            " -c:v libx264 -g 6 -bf 2 -x264-params scenecut=0:b-adapt=0 -pix_fmt yuv420p"},
+      {"h264b.avi", ColourCountInput("64x48", "25", 12) +
+                        " -c:v libx264 -g 6 -bf 2 -x264-params scenecut=0:b-adapt=0"},
       {"mpeg4.mkv", ColourCountInput("64x48", "30000/1001", 12) + mpeg4},
       {"audio.avi", "-f lavfi -i sine=sample_rate=8000:d=1 " + ColourCountInput("64x48", "25", 25) +
                         mjpeg + " -c:a pcm_s16le"},

@@ -6,7 +6,11 @@
 //
 // Frame n is the frame whose time stamp is n in the stream's own time base.
 // Where no frame has that stamp (an empty "drop" chunk, a gap) it is the
-// frame still shown at n, the last one before it. Reading n + 1 after n
+// frame still shown at n, the last one before it. An AVI gives its chunks
+// decoding stamps only, so where the decoder reorders frames (B-frames) a
+// picture carries the stamp of the chunk that made the decoder give it out:
+// the first picture comes a chunk or two late, and the frames before it
+// show it. Reading n + 1 after n
 // decodes on; any other jump seeks to the key frame at or before n and
 // decodes forward, so a frame is the same however it was reached.
 //

@@ -25,7 +25,7 @@ std::vector<int64_t> Fields(const VideoStreamInfo& i) {
 struct ClipCase {
   const char* file;
   VideoStreamInfo info;
-  int late = 0;              // frames the pictures show late, the first ones missing
+  int late = 0;              // frames the pictures show late (the first shown before)
   int64_t dropAt = 1 << 30;  // from here on frames show the one before
 };
 
@@ -45,12 +45,14 @@ const ClipCase kClips[] = {
     // An AVI stamps its chunks in decoding order, so with B-frames a picture
     // carries the stamp of the chunk that made the decoder give it out.
     {"bframes.avi", {0, 30, 1, 25, 64, 48}, 1},
+    {"h264b.avi", {0, 12, 1, 25, 64, 48}, 2},
 };
 
 // The ColourIndex frame n shows, -1 where GetFrame fails.
 int Expected(const ClipCase& c, int64_t n) {
-  const int64_t k = n - c.info.start - c.late;
-  return k < 0 || n > c.info.LastFrameNumber() ? -1 : int(k - (n >= c.dropAt));
+  // Frames before a late first picture show it.
+  const int64_t k = std::max<int64_t>(n - c.info.start - c.late, 0);
+  return n < c.info.start || n > c.info.LastFrameNumber() ? -1 : int(k - (n >= c.dropAt));
 }
 
 using ClipTest = ::testing::TestWithParam<ClipCase>;
