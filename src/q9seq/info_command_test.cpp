@@ -115,7 +115,8 @@ TEST_F(SequenceInfoTest, JsonAndTextOfASequenceFileWithEveryFrameType) {
 TEST_F(SequenceInfoTest, TextOfAnOldSequence) {
   // The extension does not matter; the contents do. The data frame has two
   // fields in use (codes at 32 and 73), the transmit frame two texts (3 of
-  // "abcXYZ" and 2 of "de"); the include name fills its field: no NUL.
+  // "abcXYZ" and 2 of "de"; the bytes after its 16 entries are no text);
+  // the include name fills its field: no NUL.
   const std::string description = R"({"rows": 5, "columns": 21, "colorType": 2, "frames": [
       {"kind": 1}, {"kind": 4, "fields": [{"offset": 12, "size": 2, "value": 25}]},
       {"kind": 6, "fields": [{"offset": 6, "size": 1, "value": 1}, {"offset": 12, "size": 2,
@@ -123,7 +124,8 @@ TEST_F(SequenceInfoTest, TextOfAnOldSequence) {
       {"kind": 2, "fields": [{"offset": 16, "text": "ABCDEFGH"}, {"offset": 24, "text": "Lib\u0001"}]},
       {"kind": 7, "fields": [{"offset": 16, "size": 1, "value": 3}, {"offset": 17, "text": "Port"},
        {"offset": 32, "text": "abcXYZ"}, {"offset": 48, "size": 1, "value": 2},
-       {"offset": 64, "text": "de"}]}, {"kind": 200}]})";
+       {"offset": 64, "text": "de"}, {"offset": 528, "size": 1, "value": 2},
+       {"offset": 544, "text": "zz"}]}, {"kind": 200}]})";
   ASSERT_EQ(RunTool({"make-old", "-", "-o", PathOf("old.sq9")}, description).code, 0);
   const ToolRun run = RunTool({"info", PathOf("old.sq9")});
   ASSERT_EQ(run.code, 0) << run.err;
