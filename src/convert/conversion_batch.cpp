@@ -62,8 +62,9 @@ std::string ConversionBatch::DestinationNameFor(std::string_view name) {
   return std::string(stem) + std::string(kSequenceExtension);
 }
 
-unsigned ConversionBatch::CountSourceFrames(const std::string& path) {
-  switch (SourceMedia::KindOfPath(path)) {
+unsigned ConversionBatch::CountSourceFrames(const std::string& path,
+                                            const VideoExtensions& videos) {
+  switch (videos.MatchesPath(path) ? SourceKind::Video : SourceMedia::KindOfPath(path)) {
     case SourceKind::Video: {
       platform::VideoStreamInfo info;
       // A video of no frames converts frame 0 alone, without a step.
@@ -72,7 +73,7 @@ unsigned ConversionBatch::CountSourceFrames(const std::string& path) {
         return 0;
       // Only the overall bar's range: a broken header must not make it
       // negative or wrap.
-      const int64_t last = info.LastFrameNumber();
+      const int64_t last = videos.MatchesPath(path) ? info.length : info.LastFrameNumber();
       return unsigned(std::clamp<int64_t>(last, 0, std::numeric_limits<int32_t>::max()));
     }
     case SourceKind::OldSequence: {
@@ -109,7 +110,8 @@ BatchSummary ConversionBatch::Run() {
   m_stillName = NormaliseStillSequenceName(m_stillName);
 
   uint64_t total = 0;
-  for (const std::string& name : m_names) total += CountSourceFrames(m_sourceDir + "/" + name);
+  for (const std::string& name : m_names)
+    total += CountSourceFrames(m_sourceDir + "/" + name, m_media.GetVideoExtensions());
   m_host.SetOverallProgressRange(unsigned(std::min<uint64_t>(total, UINT32_MAX)));
   m_media.cancelRequested = false;
 
@@ -127,7 +129,7 @@ BatchSummary ConversionBatch::Run() {
       break;
     }
     const std::string source = m_sourceDir + "/" + name;
-    const SourceKind kind = SourceMedia::KindOfPath(source);
+    const SourceKind kind = m_media.KindOf(source);
     if (kind == SourceKind::Unknown) {
       ++summary.unknown;
       if (m_policy.unknownFiles == BatchPolicy::kStopSilently) {

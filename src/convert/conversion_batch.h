@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "convert/conversion_host.h"
+#include "convert/video_extensions.h"
 #include "platform/signlib/sign_types.h"
 
 namespace q9::convert {
@@ -96,8 +97,9 @@ class ConversionBatch {
   static std::string DestinationNameFor(std::string_view name);
   // Progress units of one source file: a video's start + length - 1 (0 when
   // its header cannot be read or says it holds no frames), an old sequence's frame count (0 when it
-  // does not open), 1 for a still image, 0 otherwise.
-  static unsigned CountSourceFrames(const std::string& path);
+  // does not open), 1 for a still image, 0 otherwise. A video of an added
+  // extension counts its frames as its duration and frame rate give them.
+  static unsigned CountSourceFrames(const std::string& path, const VideoExtensions& videos = {});
 
  private:
   enum class Decision { kConvert, kSkip, kStop };

@@ -204,7 +204,7 @@ int FileConverter::ConvertFrames(const std::string& source, const std::string& d
         break;
       }
       position = index + 1;
-      frame->GphHdr()->SetU32(pf::tag_Q9_GRP_HDR::kHoldTime, m_media.FrameHoldTime());
+      frame->GphHdr()->SetU32(pf::tag_Q9_GRP_HDR::kHoldTime, m_media.FrameHoldTime(frameNumber));
       // A frame that fails to render leaves the bulbs of the last one that
       // did, so the sign holds the previous picture for that frame's time,
       // as a player holds the last good frame.

@@ -18,7 +18,8 @@ const std::vector<std::string_view>& ListedExtensions() {
 
 namespace {
 
-bool Listed(std::string_view name) {
+bool Listed(std::string_view name, const VideoExtensions& videos) {
+  if (videos.MatchesPath(name)) return true;
   const size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return false;
   const std::string_view ext = name.substr(dot + 1);
@@ -36,12 +37,13 @@ bool ByName(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::vector<std::string> ListSourceFiles(const std::string& dir) {
-  platform::Result<SourceEntries> entries = ReadSourceEntries(dir);
+std::vector<std::string> ListSourceFiles(const std::string& dir, const VideoExtensions& videos) {
+  platform::Result<SourceEntries> entries = ReadSourceEntries(dir, videos);
   return entries ? std::move(entries->names) : std::vector<std::string>();
 }
 
-platform::Result<SourceEntries> ReadSourceEntries(const std::string& dir) {
+platform::Result<SourceEntries> ReadSourceEntries(const std::string& dir,
+                                                  const VideoExtensions& videos) {
   namespace fs = std::filesystem;
   SourceEntries entries;
   std::error_code ec;
@@ -49,7 +51,7 @@ platform::Result<SourceEntries> ReadSourceEntries(const std::string& dir) {
   if (ec) return platform::Failure{ec.message(), ec.value()};
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    if (!Listed(name)) continue;
+    if (!Listed(name, videos)) continue;
     // The type comes from the directory entry and the link's target, never
     // from opening it.
     std::error_code typeError;

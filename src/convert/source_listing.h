@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/video_extensions.h"
 #include "platform/base/result.h"
 
 namespace q9::convert {
@@ -28,12 +29,15 @@ struct SourceEntries {
 };
 
 // The names (no directory) of the regular files in dir whose extension is
-// listed, each once, sorted by name in ascending order with letter case
-// ignored. A missing or unreadable directory gives an empty list.
-std::vector<std::string> ListSourceFiles(const std::string& dir);
+// listed or one of the added video extensions, each once, sorted by name in
+// ascending order with letter case ignored. A missing or unreadable
+// directory gives an empty list.
+std::vector<std::string> ListSourceFiles(const std::string& dir,
+                                         const VideoExtensions& videos = {});
 
 // The same with the entries left out, in the same order. Fails with the
 // system's reason when the directory cannot be read.
-platform::Result<SourceEntries> ReadSourceEntries(const std::string& dir);
+platform::Result<SourceEntries> ReadSourceEntries(const std::string& dir,
+                                                  const VideoExtensions& videos = {});
 
 }  // namespace q9::convert

@@ -67,6 +67,15 @@ SourceKind SourceMedia::KindOfPath(std::string_view path) {
   return SourceKind::Unknown;
 }
 
+SourceKind SourceMedia::KindOf(std::string_view path) const {
+  return m_videoExtensions.MatchesPath(path) ? SourceKind::Video : KindOfPath(path);
+}
+
+uint32_t SourceMedia::FrameHoldTime(int n) const {
+  if (n >= 1 && size_t(n) <= m_holdTimes.size()) return m_holdTimes[size_t(n) - 1];
+  return m_frameHoldTime;
+}
+
 uint32_t SourceMedia::HoldTimeOf(uint32_t scale, uint32_t rate) {
   // A header without a rate says nothing about timing; rather than divide
   // by zero the frame is held as long as a player would show it.
@@ -77,7 +86,7 @@ uint32_t SourceMedia::HoldTimeOf(uint32_t scale, uint32_t rate) {
 int SourceMedia::Open(const std::string& path, unsigned rows, unsigned columns,
                       uint32_t colorType) {
   WaitCursor wait;
-  const SourceKind kind = KindOfPath(path);
+  const SourceKind kind = KindOf(path);
   m_sourcePath = path;
   m_sign = platform::SignGeometry{rows, columns, colorType};
   CloseVideo();
@@ -121,6 +130,7 @@ int SourceMedia::Open(const std::string& path, unsigned rows, unsigned columns,
 }
 
 bool SourceMedia::OpenVideo() {
+  m_video.SetPresentationOrder(m_videoExtensions.MatchesPath(m_sourcePath));
   if (const int32_t code = m_video.Open(m_sourcePath); code != platform::AVIERR_OK) {
     m_video.Close();
     m_openFailure = VideoOpenFailure(code);
@@ -128,6 +138,7 @@ bool SourceMedia::OpenVideo() {
   }
   const platform::VideoStreamInfo info = m_video.StreamInfo();
   m_frameHoldTime = HoldTimeOf(info.scale, info.rate);
+  m_holdTimes = m_video.FrameDurations(120);
   if (info.scale == 0 || info.rate == 0) {
     m_openWarnings.push_back("the video header gives no frame duration (scale " +
                              std::to_string(info.scale) + ", rate " + std::to_string(info.rate) +
@@ -247,6 +258,7 @@ void SourceMedia::CloseVideo() {
   m_video.Close();
   m_videoOpen = false;
   m_lastFrameNumber = 0;
+  m_holdTimes.clear();
 }
 
 void SourceMedia::CloseOldSequence() {

@@ -21,6 +21,7 @@
 #include "convert/conversion_host.h"
 #include "convert/destination_sequences.h"
 #include "convert/source_kind.h"
+#include "convert/video_extensions.h"
 #include "imaging/frame_renderer.h"
 #include "platform/imaging/bitmap.h"
 #include "platform/signlib/cq8_seq.h"
@@ -51,6 +52,14 @@ class SourceMedia : public adjust::ImportSettings {
   // "PCX", "CMP", "DIB", "PSD", "MAC", "PCT" StillImage, anything else and
   // no "." at all Unknown.
   static SourceKind KindOfPath(std::string_view path);
+  // The same, with the added video extensions as Video.
+  SourceKind KindOf(std::string_view path) const;
+
+  // Extensions whose files open as videos numbered and timed by their own
+  // time stamps: frames count from 1 in presentation order, and each frame
+  // is held for its own time (see FrameHoldTime). Empty by default.
+  void SetVideoExtensions(VideoExtensions extensions) { m_videoExtensions = std::move(extensions); }
+  const VideoExtensions& GetVideoExtensions() const { return m_videoExtensions; }
 
   // Opens the file for a sign of rows x columns bulbs of colorType, after
   // closing the previous video or old sequence. Videos and old sequences by
@@ -103,7 +112,10 @@ class SourceMedia : public adjust::ImportSettings {
   ConversionHost* Owner() const { return m_owner; }
   SourceKind Kind() const { return m_kind; }
   const platform::SignGeometry& Geometry() const { return m_sign; }
-  uint32_t FrameHoldTime() const { return m_frameHoldTime; }
+  // How long frame n of the open video is held, in 1/120 s: a video of an
+  // added extension gives each frame its own time, the rounding carried
+  // from frame to frame; any other the same for all (HoldTimeOf).
+  uint32_t FrameHoldTime(int n) const;
   bool IsVideoOpen() const { return m_videoOpen; }
   float Zoom() const { return m_zoom; }
   unsigned OldFrameCount() const { return m_oldFrameCount; }
@@ -157,6 +169,8 @@ class SourceMedia : public adjust::ImportSettings {
   bool m_videoOpen = false;
   int m_lastFrameNumber = 0;
   uint32_t m_frameHoldTime = 0;
+  std::vector<uint32_t> m_holdTimes;  // frame n's at n - 1, for timed videos
+  VideoExtensions m_videoExtensions;
 
   platform::CQ8Seq m_oldReader;
   unsigned m_oldFrameCount = 0;

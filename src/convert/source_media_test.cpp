@@ -138,7 +138,7 @@ TEST(SourceMediaVideo, FrameNumbersHoldTimesAndTheFramesShown) {
     SCOPED_TRACE(c.clip);
     SourceMedia m;
     ASSERT_EQ(m.Open(c.clip, 48, 64, pf::Q9_RGB16MB), 1);
-    EXPECT_EQ(std::tuple(m.Kind(), m.LastFrameNumber(), m.FrameHoldTime(),
+    EXPECT_EQ(std::tuple(m.Kind(), m.LastFrameNumber(), m.FrameHoldTime(1),
                          ptest::ColourIndex(m.DecodedBitmap())),
               std::tuple(kVideo, c.lastFrame, c.hold, c.shownIndex));
     for (int i = 0; i < int(c.walk.size()); ++i) {

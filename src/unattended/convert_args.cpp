@@ -54,6 +54,14 @@ Options (the long ones also as --option=VALUE):
                        (0 percent, 1 pixels), WavPath AddTxdFlag
                        SaveAudioFlag.
   --capture full       Capture the whole picture of every source.
+  --video-ext LIST     Also convert files with these extensions as videos,
+                       e.g. --video-ext mp4,mov,mkv,webm,m4v,mpg,gif: any
+                       container and codec FFmpeg decodes (H.264, HEVC,
+                       VP9, AV1...). Every frame is converted, in the order
+                       shown, and held for its own time from the file's
+                       time stamps (also at variable frame rates), so the
+                       sequence lasts as long as the video to within 1/120
+                       s. AVI files keep their own frame numbers.
   -q, --quiet          Print only errors and the summary.
   -h, --help           Print this help.
   --version            Print the version.
@@ -102,7 +110,8 @@ enum OptionId {
   kSettings,
   kSet,
   kWavDir,
-  kCapture
+  kCapture,
+  kVideoExt
 };
 
 constexpr OptionInfo kOptions[] = {
@@ -122,6 +131,7 @@ constexpr OptionInfo kOptions[] = {
     {kSet, 0, "set", true},
     {kWavDir, 0, "wav-dir", true},
     {kCapture, 0, "capture", true},
+    {kVideoExt, 0, "video-ext", true},
 };
 
 // What a value option needs, for "option '--set' needs FIELD=VALUE".
@@ -135,6 +145,8 @@ const char* NeededValue(int id) {
       return "FIELD=VALUE";
     case kCapture:
       return "'full'";
+    case kVideoExt:
+      return "a list of extensions";
     default:
       return "a directory";
   }
@@ -194,6 +206,16 @@ platform::Result<> Take(const OptionReader::Item& item, ConvertArgs& out) {
       out.edits.push_back(
           {SettingsEdit::kSetField, "WavPath", CleanDirectory(value), "--wav-dir " + value});
       break;
+    case kVideoExt: {
+      platform::Result<convert::VideoExtensions> parsed = convert::VideoExtensions::Parse(value);
+      if (!parsed) return Failure{"--video-ext: " + parsed.Reason()};
+      std::vector<std::string> all = out.videoExtensions.List();
+      for (const std::string& e : parsed->List()) all.push_back(e);
+      std::string joined;
+      for (const std::string& e : all) joined += e + ",";
+      out.videoExtensions = *convert::VideoExtensions::Parse(joined);
+      break;
+    }
     default:
       if (value != "full") return Failure{"--capture takes 'full', not '" + value + "'"};
       out.edits.push_back({SettingsEdit::kCaptureFull, "", "", "--capture full"});

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/video_extensions.h"
+
 namespace q9::unattended {
 
 constexpr std::string_view kConvertToolName = "q9convert";
@@ -38,6 +40,7 @@ struct ConvertArgs {
   std::optional<std::string> stillsInto;   // the shared still sequence's name
   std::optional<std::string> settingsSet;  // a named set from the settings store
   std::vector<SettingsEdit> edits;
+  convert::VideoExtensions videoExtensions;  // --video-ext
 
   // Both directories given: the run needs no window.
   bool Unattended() const { return !source.empty() && !dest.empty(); }

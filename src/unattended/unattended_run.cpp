@@ -94,6 +94,7 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
                                 args.stopOnError};
   UnattendedHost host(err, output, &InterruptGuard::Interrupted);
   convert::SourceMedia media(&host);
+  media.SetVideoExtensions(args.videoExtensions);
   host.Attach(media);
 
   SettingsRecipe recipe;
@@ -119,7 +120,8 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
     return UsageError(err, "the destination '" + dest + "' is not a directory");
   }
 
-  const platform::Result<convert::SourceEntries> entries = convert::ReadSourceEntries(source);
+  const platform::Result<convert::SourceEntries> entries =
+      convert::ReadSourceEntries(source, args.videoExtensions);
   if (!entries)
     return program::PrintError(
         err, kConvertToolName,

@@ -11,10 +11,12 @@
 #include <sstream>
 
 #include "adjust/settings_persistence.h"
+#include "platform/signlib/byte_io.h"
 #include "platform/signlib/cq8_seq_writer.h"
 #include "platform/signlib/cq9_sequence_file.h"
 #include "platform/signlib/q8_record.h"
 #include "platform/signlib/sq9_reader.h"
+#include "platform/signlib/sq9_records.h"
 #include "platform/signlib/sq9_test_support.h"
 #include "platform/video/test_media.h"
 #include "program/process_test_support.h"
@@ -176,6 +178,47 @@ TEST_F(UnattendedRunTest, StillsIntoOneSequenceAndSettingsAppliedToEachPicture) 
   EXPECT_NE(results[3], results[5]);  // not its top-left 100 x 100 pixels
 }
 
+// The hold times of a sequence's graphics frames, in 1/120 s.
+std::vector<uint32_t> HoldTimes(const std::string& path) {
+  platform::Sq9Contents contents;
+  std::string error;
+  std::vector<uint32_t> holds;
+  if (!platform::ReadSq9File(path, contents, error)) return holds;
+  for (size_t i = 1; i < contents.frames.size(); ++i)  // after the header frame
+    holds.push_back(
+        platform::LoadU32(&contents.frames[i].record[platform::tag_Q9_GRP_HDR::kHoldTime]));
+  return holds;
+}
+
+// With --video-ext, files of today's containers convert as videos: every
+// frame in the order shown, each held for its own time. Without it they
+// are not listed, and an AVI (H.264 too) converts by its frame numbers.
+TEST_F(UnattendedRunTest, VideoExtensionsConvertEveryFrameForItsOwnTime) {
+  for (const auto& [clip, name] : {std::pair{"h264b.mp4", "a.mp4"},
+                                   {"vfr.mkv", "b.MKV"},
+                                   {"anim.gif", "c.gif"},
+                                   {"h264b.avi", "d.avi"}})
+    fs::copy_file(platform::test::Clip(clip), In(name));
+  ToolRun r = RunInProcess(Dirs());
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(OutListing(), std::vector<std::string>{"d.SQ9"});
+  fs::remove(Out("d.SQ9"));
+
+  r = RunInProcess(Dirs({"--video-ext", "mp4,mkv", "--video-ext=.GIF,webm"}));
+  EXPECT_EQ(r.code, 0) << r.err;
+  const struct {
+    const char* sequence;
+    std::vector<uint32_t> holds;
+  } expected[] = {
+      {"a.SQ9", {5, 5, 4, 5, 5, 5, 5, 4, 5, 5, 5, 5}},
+      {"b.SQ9", {2, 8, 12, 16, 22, 26, 32, 4}},
+      {"c.SQ9", std::vector<uint32_t>(10, 12)},
+      // Frames 1 to 11 of 0 to 11, at 25 frames a second.
+      {"d.SQ9", std::vector<uint32_t>(11, 4)},
+  };
+  for (const auto& e : expected) EXPECT_EQ(HoldTimes(Out(e.sequence)), e.holds) << e.sequence;
+}
+
 TEST_F(UnattendedRunTest, BadLinesAndDestinationsExitWithTwo) {
   const std::string bad =
       "q9convert: Could not determine exact Q9100 dimensions and type!.\nCheck the destination "
@@ -192,6 +235,9 @@ TEST_F(UnattendedRunTest, BadLinesAndDestinationsExitWithTwo) {
        "q9convert: --settings: no settings set named 'Missing' is stored\n"},
       {{"--bogus"}, "q9convert: unknown option '--bogus'\nTry 'q9convert --help'"},
       {{"--stills-into", "a/b"}, "q9convert: --stills-into takes a file name"},
+      {Dirs({"--video-ext", "mp4,JPG"}),
+       "q9convert: --video-ext: \"JPG\" files are listed already"},
+      {Dirs({"--video-ext", "m p4"}), "q9convert: --video-ext: \"m p4\" is no file extension"},
   };
   for (const auto& [args, message] : cases) {
     const ToolRun r = RunInProcess(args);

@@ -1,6 +1,7 @@
 #include "platform/video/frame_numbering.h"
 
 #include <limits>
+#include <utility>
 
 #include "platform/video/media_input.h"
 
@@ -77,7 +78,23 @@ void FrameNumbering::Describe(const MediaInput& input, int streamIndex) {
     m_info.length = st->nb_frames;
 }
 
+void FrameNumbering::UseTable(FrameTable table) {
+  m_table = std::move(table);
+  m_stampIsFrame = false;
+  m_info.start = 1;
+  m_info.length = m_table.Frames();
+  m_info.fromHeader = false;
+}
+
 int64_t FrameNumbering::LimitOf(int64_t n) const {
+  if (m_table.Frames() > 0) {
+    // Frame n shows until the next frame's stamp; the last one at its own
+    // stamp, so that the stream's end comes after it.
+    const std::vector<int64_t>& stamps = m_table.Stamps();
+    if (n < 1) return stamps.front() - 1;
+    if (n >= m_table.Frames()) return stamps.back();
+    return stamps[size_t(n)] - 1;
+  }
   if (m_stampIsFrame) return n;
   // Frame n covers the times before (n + 1/2) periods:
   // limit = ceil((2n + 1) * scale * tbDen / (2 * rate * tbNum)) - 1.

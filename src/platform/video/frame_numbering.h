@@ -12,9 +12,14 @@
 // periods and length its duration in periods (from the stream, else the
 // container; rounded to the nearest). Frame n is the frame shown at time
 // n * scale / rate, with half a period of slack for rounded time stamps.
+//
+// In presentation order (UseTable), frames count from 1 in the order they
+// are shown: frame n is the n-th stamp of the table, whatever the frame
+// rate; scale / rate is still the stream's average frame period.
 
 #include <cstdint>
 
+#include "platform/video/frame_table.h"
 #include "platform/video/video_stream_info.h"
 
 namespace q9::platform {
@@ -25,6 +30,10 @@ class FrameNumbering {
  public:
   // Reads the numbering of the input's stream.
   void Describe(const MediaInput& input, int streamIndex);
+  // Numbers the frames by the table from then on (after Describe).
+  void UseTable(FrameTable table);
+  // The table in use; empty when frames are numbered by the container.
+  const FrameTable& Table() const { return m_table; }
 
   const VideoStreamInfo& Info() const { return m_info; }
   // The last time stamp (stream time base) that still shows frame n.
@@ -35,6 +44,7 @@ class FrameNumbering {
   bool m_stampIsFrame = true;
   int64_t m_timeBaseNum = 1;
   int64_t m_timeBaseDen = 25;
+  FrameTable m_table;
 };
 
 }  // namespace q9::platform

@@ -71,6 +71,13 @@ std::string Clip(const std::string& name) {
            " -c:v libx264 -g 6 -bf 2 -x264-params scenecut=0:b-adapt=0 -pix_fmt yuv420p"},
       {"h264b.avi", ColourCountInput("64x48", "25", 12) +
                         " -c:v libx264 -g 6 -bf 2 -x264-params scenecut=0:b-adapt=0"},
+      // Variable frame rate: frame N at N x N x 20 ms.
+      {"vfr.mkv", ColourCountInput("64x48", "25", 8) +
+                      " -vf \"settb=1/1000,setpts='N*N*20'\" -fps_mode passthrough"
+                      " -enc_time_base 1:1000" +
+                      mjpeg},
+      {"anim.gif", ColourCountInput("64x48", "10", 10)},
+      {"ntsc600.mkv", ColourCountInput("16x16", "30000/1001", 600) + mjpeg},
       {"mpeg4.mkv", ColourCountInput("64x48", "30000/1001", 12) + mpeg4},
       {"audio.avi", "-f lavfi -i sine=sample_rate=8000:d=1 " + ColourCountInput("64x48", "25", 25) +
                         mjpeg + " -c:a pcm_s16le"},

@@ -7,6 +7,7 @@
 #include "platform/video/frame_numbering.h"
 #include "platform/video/frame_prefetcher.h"
 #include "platform/video/frame_reader.h"
+#include "platform/video/frame_table.h"
 #include "platform/video/media_input.h"
 
 extern "C" {
@@ -32,6 +33,7 @@ struct VideoFile::Impl {
   FrameReader reader;
   bool open = false;
   bool readAhead = true;
+  bool presentationOrder = false;
   int64_t lastFrame = kNoFrame;  // the frame GetFrame delivered last
   // The first frame number found beyond the end of the data: the stream
   // ended more than a frame before it. Written by the reading thread.
@@ -44,6 +46,11 @@ struct VideoFile::Impl {
     const int stream = input.FirstVideoStream();
     if (stream < 0) return AVIERR_NODATA;
     numbering.Describe(input, stream);
+    if (presentationOrder && !input.IsAvi()) {
+      FrameTable table;
+      if (!table.Scan(input, stream)) return input.IsOpen() ? AVIERR_NODATA : AVIERR_FILEREAD;
+      numbering.UseTable(std::move(table));
+    }
     if (const int32_t r = reader.Open(input, stream); r != AVIERR_OK) return r;
     open = true;
     lastFrame = kNoFrame;
@@ -114,6 +121,14 @@ void VideoFile::Close() {
 
 bool VideoFile::IsOpen() const {
   return m_impl && m_impl->open;
+}
+
+void VideoFile::SetPresentationOrder(bool on) {
+  m_impl->presentationOrder = on;
+}
+
+std::vector<uint32_t> VideoFile::FrameDurations(uint32_t unitsPerSecond) const {
+  return IsOpen() ? m_impl->numbering.Table().Durations(unitsPerSecond) : std::vector<uint32_t>();
 }
 
 VideoStreamInfo VideoFile::StreamInfo() const {

@@ -69,6 +69,17 @@ class VideoFile {
   // (their frame numbers show the frame before them).
   int DecodeErrors() const;
 
+  // Containers other than AVI number their frames in presentation order
+  // when this is on: frame n, counted from 1, is the n-th frame shown, and
+  // StreamInfo gives start 1 and the number of frames (see frame_table.h).
+  // Off, they number frames by the average frame rate. Takes effect at the
+  // next Open; an AVI keeps its own numbers either way.
+  void SetPresentationOrder(bool on);
+  // In presentation order, how long each frame lasts in 1/unitsPerSecond
+  // s, the rounding carried from frame to frame (entry n - 1 for frame n);
+  // empty otherwise.
+  std::vector<uint32_t> FrameDurations(uint32_t unitsPerSecond) const;
+
   // Reading ahead is on unless turned off; it takes effect at the next Open
   // (off at once). Frames are the same either way.
   void SetReadAhead(bool on);

@@ -25,8 +25,9 @@ std::vector<int64_t> Fields(const VideoStreamInfo& i) {
 struct ClipCase {
   const char* file;
   VideoStreamInfo info;
-  int late = 0;              // frames the pictures show late (the first shown before)
-  int64_t dropAt = 1 << 30;  // from here on frames show the one before
+  int late = 0;               // frames the pictures show late (the first shown before)
+  int64_t dropAt = 1 << 30;   // from here on frames show the one before
+  bool presentation = false;  // opened in presentation order
 };
 
 const ClipCase kClips[] = {
@@ -46,6 +47,10 @@ const ClipCase kClips[] = {
     // carries the stamp of the chunk that made the decoder give it out.
     {"bframes.avi", {0, 30, 1, 25, 64, 48}, 1},
     {"h264b.avi", {0, 12, 1, 25, 64, 48}, 2},
+    // In presentation order frames count from 1, also at variable rates.
+    {"h264b.mp4", {1, 12, 1, 25, 320, 240}, 0, 1 << 30, true},
+    {"vfr.mkv", {1, 8, 1, 25, 64, 48}, 0, 1 << 30, true},
+    {"anim.gif", {1, 10, 1, 10, 64, 48}, 0, 1 << 30, true},
 };
 
 // The ColourIndex frame n shows, -1 where GetFrame fails.
@@ -66,11 +71,15 @@ TEST_P(ClipTest, StreamInfoAndFrames) {
   const std::string path = test::Clip(c.file);
   VideoStreamInfo probed;
   ASSERT_EQ(VideoFile::ReadStreamInfo(path, probed), AVIERR_OK);
-  EXPECT_EQ(Fields(probed), Fields(c.info));
+  if (!c.presentation) {
+    EXPECT_EQ(Fields(probed), Fields(c.info));
+  }
   const int64_t end = c.info.LastFrameNumber() + 1;
   std::map<int64_t, Bitmap> inOrder;
   VideoFile video;
+  video.SetPresentationOrder(c.presentation);
   ASSERT_EQ(video.Open(path), AVIERR_OK);
+  EXPECT_EQ(Fields(video.StreamInfo()), Fields(c.info));
   for (int64_t n = c.info.start - 2; n <= end + 1; ++n) {
     Bitmap frame;
     ASSERT_EQ(video.GetFrame(n, frame), Expected(c, n) >= 0) << "frame " << n;
@@ -106,8 +115,40 @@ TEST_P(ClipTest, StreamInfoAndFrames) {
 INSTANTIATE_TEST_SUITE_P(Clips, ClipTest, ::testing::ValuesIn(kClips), [](const auto& info) {
   std::string name = info.param.file;
   std::replace(name.begin(), name.end(), '.', '_');
-  return name;
+  return info.param.presentation ? name + "_in_presentation_order" : name;
 });
+
+// In presentation order each frame lasts until the next one's time stamp,
+// the rounding to 1/120 s carried on, so that a sequence lasts as long as
+// its video however long that is; an AVI keeps its constant frame time.
+TEST(VideoFileTest, FramesInPresentationOrderLastTheirOwnTime) {
+  const struct {
+    const char* clip;
+    std::vector<uint32_t> first;  // the first durations, in 1/120 s
+    double total;                 // the video's time, in 1/120 s
+    size_t frames;
+  } cases[] = {
+      // Frame k at k x k x 20 ms; the last lasts its packet's 40 ms.
+      {"vfr.mkv", {2, 8, 12, 16, 22, 26, 32, 4}, 122.4, 8},
+      {"anim.gif", std::vector<uint32_t>(10, 12), 120, 10},
+      {"h264b.mp4", {5, 5, 4, 5, 5, 5, 5, 4, 5, 5, 5, 5}, 57.6, 12},
+      // 29.97 frames a second: 4.004/120 s a frame; a constant 4 would run
+      // 2/120 s short over these 20 s.
+      {"ntsc600.mkv", {4, 4, 4, 4}, 600 * 120 * 1001 / 30000.0, 600},
+      {"mjpeg25.avi", {}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.clip);
+    VideoFile video;
+    video.SetPresentationOrder(true);
+    ASSERT_EQ(video.Open(test::Clip(c.clip)), AVIERR_OK);
+    const std::vector<uint32_t> durations = video.FrameDurations(120);
+    ASSERT_EQ(durations.size(), c.frames);
+    EXPECT_EQ(std::vector(durations.begin(), durations.begin() + std::ptrdiff_t(c.first.size())),
+              c.first);
+    EXPECT_NEAR(std::accumulate(durations.begin(), durations.end(), 0.0), c.total, 0.5);
+  }
+}
 
 TEST(VideoFileTest, OpenResults) {
   test::TempDir dir;
