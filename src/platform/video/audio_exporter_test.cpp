@@ -71,6 +71,54 @@ TEST(AudioExportTest, CopiesTheStreamUnderAPlainHeader) {
   }
 }
 
+// Today's containers (opened in presentation order) give a standard PCM
+// WAV: PCM copied as it is, anything else decoded to 16-bit samples, the
+// same as FFmpeg's own decoding to within a step of rounding.
+TEST(AudioExportTest, TodaysContainersGiveAPcmWav) {
+  const struct {
+    const char* audio;
+    std::vector<uint32_t> format;  // tag, channels, sample rate, bits
+  } cases[] = {
+      {"sine=sample_rate=22050:d=1 -c:a aac -b:a 32k aac.mp4", {1, 1, 22050, 16}},
+      {"sine=sample_rate=8000:d=1 -ac 2 -c:a libopus opus.mkv", {1, 2, 48000, 16}},
+      {"sine=sample_rate=11025:d=1 -ac 2 -c:a pcm_s16le pcm.mkv", {1, 2, 11025, 16}},
+      {"sine=sample_rate=11025:d=1 -c:a pcm_u8 pcm8.mov", {1, 1, 11025, 8}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.audio);
+    test::TempDir dir;
+    const std::string video = MakeVideo(dir, c.audio);
+    const bool copied = c.format[3] == 8;
+    ASSERT_TRUE(test::Ffmpeg("-i " + video + " -map 0:a " +
+                             (copied ? std::string("-c copy -f data ") : "-f s16le ") +
+                             dir.File("raw")));
+    const Bytes expected = test::ReadBytes(dir.File("raw"));
+    VideoFile file;
+    file.SetPresentationOrder(true);
+    ASSERT_EQ(file.Open(video), AVIERR_OK);
+    ASSERT_EQ(file.SaveAudioToWav(dir.File("out.wav"), {}), AVIERR_OK);
+    const Bytes wav = test::ReadBytes(dir.File("out.wav"));
+    ASSERT_GT(wav.size(), 44u);
+    EXPECT_EQ(std::vector<uint32_t>(
+                  {LoadU16(&wav[20]), LoadU16(&wav[22]), LoadU32(&wav[24]), LoadU16(&wav[34])}),
+              c.format);
+    const size_t data = test::FindChunk(wav, "data");
+    ASSERT_NE(data, std::string::npos);
+    const size_t size = std::min<size_t>(LoadU32(&wav[data - 4]), wav.size() - data);
+    const Bytes samples(wav.begin() + std::ptrdiff_t(data),
+                        wav.begin() + std::ptrdiff_t(data + size));
+    ASSERT_EQ(samples.size(), expected.size());
+    int worst = 0;
+    for (size_t i = 0; !copied && i + 1 < samples.size(); i += 2)
+      worst =
+          std::max(worst, std::abs(int16_t(LoadU16(&samples[i])) - int16_t(LoadU16(&expected[i]))));
+    EXPECT_LE(worst, 1);
+    if (copied) {
+      EXPECT_EQ(samples, expected);
+    }
+  }
+}
+
 // Every failure and an abort from the progress callback give their code,
 // leave no file behind and keep an earlier WAV as it was until a save
 // succeeds; saving does not move the frame position.

@@ -194,7 +194,11 @@ int32_t VideoFile::SaveAudioToWav(const std::string& wavPath,
   const int32_t r = m_impl->bytes ? audio.OpenMemory(m_impl->bytes, MediaInput::Probe::Always)
                                   : audio.OpenFile(m_impl->path, MediaInput::Probe::Always);
   if (r != AVIERR_OK) return r;
-  return AudioExporter::Export(audio, wavPath, progress);
+  // Today's containers get a standard PCM WAV; an AVI's audio is copied as
+  // it is.
+  const bool pcm = m_impl->presentationOrder && !audio.IsAvi();
+  return AudioExporter::Export(audio, wavPath, progress,
+                               pcm ? AudioExporter::Mode::kPcm : AudioExporter::Mode::kCopy);
 }
 
 std::string VideoLibraryVersion() {
