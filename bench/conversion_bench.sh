@@ -101,6 +101,18 @@ for size in 640x480 1920x1080; do
   report "$size AVI, four adjustments vs ffmpeg scale" "$ours" "$ref" 3
 done
 
+# Today's video files: a 1920x1080 H.264 MP4 with B-frames, converted as an
+# added video extension (presentation order, own time stamps).
+h264="$work/video-h264"
+mkdir -p "$h264" "$work/out-h264/64x192.RGB16MB.SIGN"
+ffmpeg -v error -f lavfi -i "testsrc2=size=1920x1080:rate=25" -frames:v 300 -c:v libx264 \
+  -preset veryfast -pix_fmt yuv420p -y "$h264/clip.mp4"
+ref=$(median_time ffmpeg -v error -i "$h264/clip.mp4" -vf scale=192:64 -pix_fmt bgr24 \
+      -f rawvideo -y /dev/null)
+ours=$(median_time "$Q9CONVERT" -s "$h264" -d "$work/out-h264/64x192.RGB16MB.SIGN" \
+       --video-ext mp4 --capture full --overwrite --quiet)
+report "1920x1080 H.264 MP4, neutral vs ffmpeg scale" "$ours" "$ref" 1.0
+
 pics="$work/pictures"
 mkdir -p "$pics"
 ffmpeg -v error -f lavfi -i "testsrc2=size=1024x768:rate=25" -frames:v 100 -q:v 3 \
