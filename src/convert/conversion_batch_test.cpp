@@ -36,6 +36,7 @@ TEST(ConversionBatchCount, ProgressUnitsOfEachKindOfFile) {
     unsigned units;
   } videos[] = {{"ten.avi", 0, 10, 9},
                 {"late.avi", 5, 10, 14},
+                {"one.avi", 0, 1, 0},
                 {"none.avi", 0, 0, 0},
                 {"none-late.avi", 5, 0, 0}};
   for (const auto& v : videos) {
@@ -51,6 +52,11 @@ TEST(ConversionBatchCount, ProgressUnitsOfEachKindOfFile) {
                                                      {dir.File("missing.avi"), 0}};
   for (const auto& [path, units] : others)
     EXPECT_EQ(ConversionBatch::CountSourceFrames(path), units) << path;
+  // An added video extension counts every frame, from 1; without it an
+  // mp4 is no video.
+  const auto mp4 = *VideoExtensions::Parse("mp4");
+  EXPECT_EQ(ConversionBatch::CountSourceFrames(ptest::Clip("h264b.mp4"), mp4), 12u);
+  EXPECT_EQ(ConversionBatch::CountSourceFrames(ptest::Clip("h264b.mp4")), 0u);  // not listed
 }
 
 class ConversionBatchTest : public ::testing::Test {
