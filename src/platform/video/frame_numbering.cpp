@@ -91,7 +91,9 @@ int64_t FrameNumbering::LimitOf(int64_t n) const {
     // Frame n shows until the next frame's stamp; the last one at its own
     // stamp, so that the stream's end comes after it.
     const std::vector<int64_t>& stamps = m_table.Stamps();
-    if (n < 1) return stamps.front() - 1;
+    if (n < 1)
+      return stamps.front() == std::numeric_limits<int64_t>::min() ? stamps.front()
+                                                                   : stamps.front() - 1;
     if (n >= m_table.Frames()) return stamps.back();
     return stamps[size_t(n)] - 1;
   }

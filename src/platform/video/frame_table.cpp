@@ -14,11 +14,19 @@ extern "C" {
 namespace q9::platform {
 namespace {
 
+// A stamp computed in a wider type, kept within 64 bits: damaged files give
+// any stamps at all.
+int64_t Pinned(__int128 v) {
+  return int64_t(std::clamp<__int128>(v, std::numeric_limits<int64_t>::min(),
+                                      std::numeric_limits<int64_t>::max()));
+}
+
 // The median of the gaps between neighbouring stamps; 0 without two frames.
 int64_t TypicalGap(const std::vector<int64_t>& stamps) {
   if (stamps.size() < 2) return 0;
   std::vector<int64_t> gaps(stamps.size() - 1);
-  for (size_t i = 1; i < stamps.size(); ++i) gaps[i - 1] = stamps[i] - stamps[i - 1];
+  for (size_t i = 1; i < stamps.size(); ++i)
+    gaps[i - 1] = Pinned(__int128(stamps[i]) - stamps[i - 1]);
   std::nth_element(gaps.begin(), gaps.begin() + std::ptrdiff_t(gaps.size() / 2), gaps.end());
   return gaps[gaps.size() / 2];
 }
@@ -62,7 +70,8 @@ bool FrameTable::Scan(MediaInput& input, int streamIndex) {
         unstamped = true;
       } else {
         m_stamps.push_back(stamp);
-        if (packet->duration > 0) lastEnd = std::max(lastEnd, stamp + packet->duration);
+        if (packet->duration > 0)
+          lastEnd = std::max(lastEnd, Pinned(__int128(stamp) + packet->duration));
       }
     }
     av_packet_unref(packet);
@@ -77,12 +86,14 @@ bool FrameTable::Scan(MediaInput& input, int streamIndex) {
     // apart from the first.
     const int64_t first = m_stamps.empty() ? 0 : m_stamps.front();
     m_stamps.resize(size_t(packets));
-    for (int64_t k = 0; k < packets; ++k) m_stamps[size_t(k)] = first + k * period;
+    for (int64_t k = 0; k < packets; ++k)
+      m_stamps[size_t(k)] = Pinned(first + __int128(k) * period);
     lastEnd = std::numeric_limits<int64_t>::min();
   }
   if (m_stamps.empty()) return false;
   const int64_t gap = TypicalGap(m_stamps);
-  m_end = lastEnd > m_stamps.back() ? lastEnd : m_stamps.back() + (gap > 0 ? gap : period);
+  m_end = lastEnd > m_stamps.back() ? lastEnd
+                                    : Pinned(__int128(m_stamps.back()) + (gap > 0 ? gap : period));
   return input.Reopen() == AVIERR_OK;
 }
 
@@ -91,13 +102,14 @@ std::vector<uint32_t> FrameTable::Durations(uint32_t unitsPerSecond) const {
   if (m_stamps.empty()) return out;
   // Units from the first stamp to t, rounded to the nearest (halves up).
   const auto unitsAt = [&](int64_t t) {
-    const __int128 ticks = __int128(t - m_stamps.front()) * m_num * unitsPerSecond;
-    return int64_t((2 * ticks + m_den) / (2 * __int128(m_den)));
+    const __int128 ticks = (__int128(t) - m_stamps.front()) * m_num * unitsPerSecond;
+    return Pinned((2 * ticks + m_den) / (2 * __int128(m_den)));
   };
   int64_t before = 0;
   for (size_t k = 0; k < m_stamps.size(); ++k) {
     const int64_t after = unitsAt(k + 1 < m_stamps.size() ? m_stamps[k + 1] : m_end);
-    out[k] = uint32_t(std::clamp<int64_t>(after - before, 0, std::numeric_limits<uint32_t>::max()));
+    out[k] = uint32_t(
+        std::clamp<__int128>(__int128(after) - before, 0, std::numeric_limits<uint32_t>::max()));
     before = after;
   }
   return out;
