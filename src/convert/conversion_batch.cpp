@@ -62,6 +62,12 @@ std::string ConversionBatch::DestinationNameFor(std::string_view name) {
   return std::string(stem) + std::string(kSequenceExtension);
 }
 
+std::string ConversionBatch::DestinationNameFor(std::string_view name,
+                                                const VideoExtensions& videos) {
+  if (!videos.MatchesPath(name)) return DestinationNameFor(name);
+  return std::string(name.substr(0, name.rfind('.'))) + "." + std::string(kSequenceExtension);
+}
+
 unsigned ConversionBatch::CountSourceFrames(const std::string& path,
                                             const VideoExtensions& videos) {
   switch (videos.MatchesPath(path) ? SourceKind::Video : SourceMedia::KindOfPath(path)) {
@@ -176,7 +182,7 @@ BatchSummary ConversionBatch::Run() {
         decision = DecideOverwrite(destination);
       }
     } else {
-      destination = m_destDir + "/" + DestinationNameFor(name);
+      destination = m_destDir + "/" + DestinationNameFor(name, m_media.GetVideoExtensions());
       decision = DecideOverwrite(destination);
     }
     if (decision == Decision::kStop) {

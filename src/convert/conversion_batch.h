@@ -95,6 +95,10 @@ class ConversionBatch {
   // "clip.avi" -> "clip.SQ9", ".avi" -> ".SQ9". A name shorter than three
   // characters (never listed) gets "SQ9" appended.
   static std::string DestinationNameFor(std::string_view name);
+  // The same, except that a file of an added video extension (of any
+  // length) gives its name up to the last "." and ".SQ9": "clip.webm" ->
+  // "clip.SQ9".
+  static std::string DestinationNameFor(std::string_view name, const VideoExtensions& videos);
   // Progress units of one source file: a video's start + length - 1 (0 when
   // its header cannot be read or says it holds no frames), an old sequence's frame count (0 when it
   // does not open), 1 for a still image, 0 otherwise. A video of an added

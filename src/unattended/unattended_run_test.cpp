@@ -197,7 +197,8 @@ TEST_F(UnattendedRunTest, VideoExtensionsConvertEveryFrameForItsOwnTime) {
   for (const auto& [clip, name] : {std::pair{"h264b.mp4", "a.mp4"},
                                    {"vfr.mkv", "b.MKV"},
                                    {"anim.gif", "c.gif"},
-                                   {"h264b.avi", "d.avi"}})
+                                   {"h264b.avi", "d.avi"},
+                                   {"vfr.mkv", "e.webm"}})
     fs::copy_file(platform::test::Clip(clip), In(name));
   ToolRun r = RunInProcess(Dirs());
   EXPECT_EQ(r.code, 0) << r.err;
@@ -215,6 +216,8 @@ TEST_F(UnattendedRunTest, VideoExtensionsConvertEveryFrameForItsOwnTime) {
       {"c.SQ9", std::vector<uint32_t>(10, 12)},
       // Frames 1 to 11 of 0 to 11, at 25 frames a second.
       {"d.SQ9", std::vector<uint32_t>(11, 4)},
+      // Named without the whole of a longer extension.
+      {"e.SQ9", {2, 8, 12, 16, 22, 26, 32, 4}},
   };
   for (const auto& e : expected) EXPECT_EQ(HoldTimes(Out(e.sequence)), e.holds) << e.sequence;
 }
