@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <system_error>
 
+#include "convert/ahead_conversion.h"
 #include "convert/file_converter.h"
 #include "convert/source_media.h"
 #include "convert/text_util.h"
@@ -110,6 +112,35 @@ void ConversionBatch::Report(const std::string& name, const std::string& destina
   m_host.FileDone(BatchFileReport{name, destination, status, frames, sharedSequence});
 }
 
+void ConversionBatch::StartAhead() {
+  namespace fs = std::filesystem;
+  std::vector<std::string> destinations(m_names.size());
+  std::map<std::string, int> writers;  // destination -> files of the run that write it
+  for (size_t i = 0; i < m_names.size(); ++i) {
+    const std::string source = m_sourceDir + "/" + m_names[i];
+    const SourceKind kind = m_media.KindOf(source);
+    if (kind == SourceKind::Unknown) continue;
+    destinations[i] =
+        m_stillImages && kind == SourceKind::StillImage
+            ? m_destDir + "/" + m_stillName
+            : m_destDir + "/" + DestinationNameFor(m_names[i], m_media.GetVideoExtensions());
+    ++writers[destinations[i]];
+  }
+  std::vector<AheadConversion::Job> jobs;
+  for (size_t i = 0; i < m_names.size(); ++i) {
+    const std::string source = m_sourceDir + "/" + m_names[i];
+    const SourceKind kind = m_media.KindOf(source);
+    const bool own = kind == SourceKind::Video || kind == SourceKind::OldSequence ||
+                     (kind == SourceKind::StillImage && !m_stillImages);
+    std::error_code ec;
+    // An existing destination is kept or opened as it is: the run decides.
+    if (own && writers[destinations[i]] == 1 &&
+        fs::symlink_status(destinations[i], ec).type() == fs::file_type::not_found)
+      jobs.push_back({i, source, destinations[i]});
+  }
+  m_ahead->Start(std::move(jobs), m_destDir, m_sign);
+}
+
 BatchSummary ConversionBatch::Run() {
   BatchSummary summary;
   m_overwriteAll = false;
@@ -121,6 +152,7 @@ BatchSummary ConversionBatch::Run() {
   m_host.SetOverallProgressRange(unsigned(std::min<uint64_t>(total, UINT32_MAX)));
   m_media.cancelRequested = false;
 
+  if (m_ahead) StartAhead();
   FileConverter converter(m_media, &m_host);
   DestinationSequences& sequences = m_media.Destinations();
   unsigned stills = 0;
@@ -196,11 +228,17 @@ BatchSummary ConversionBatch::Run() {
     }
 
     m_host.ShowConvertingPath(source);
-    const int result = converter.ConvertFile(source, destination, m_sign.rows, m_sign.columns,
-                                             m_sign.colorType, int(i));
+    int result = kConvertGoOn;
+    FileOutcome outcome;
+    if (!m_ahead || !m_ahead->Has(i) ||
+        !m_ahead->Take(
+            i, m_host, [this] { m_host.PumpEvents(); }, result, outcome)) {
+      result = converter.ConvertFile(source, destination, m_sign.rows, m_sign.columns,
+                                     m_sign.colorType, int(i));
+      outcome = converter.LastOutcome();
+    }
     ++summary.handedOver;
     m_host.ShowStatusText("");
-    const FileOutcome& outcome = converter.LastOutcome();
     const BatchFileReport::Status status = StatusOf(outcome);
     summary.framesWritten += outcome.framesWritten;
     switch (status) {
@@ -229,6 +267,7 @@ BatchSummary ConversionBatch::Run() {
     }
   }
 
+  if (m_ahead) m_ahead->Finish();
   // Saved and closed also when the run stopped. A failed save was told by
   // the sequences; the stills in it were not written after all.
   if (stills > 0) {

@@ -19,6 +19,7 @@
 
 namespace q9::convert {
 
+class AheadConversion;
 class SourceMedia;
 
 // Message texts of the run.
@@ -81,6 +82,11 @@ class ConversionBatch {
   bool StillImagesOn() const { return m_stillImages; }
   const std::string& StillSequenceName() const { return m_stillName; }
 
+  // Files the run may hand to workers that convert them ahead, several at
+  // once (see ahead_conversion.h); null (the default) converts every file
+  // in turn. Not owned.
+  void SetAhead(AheadConversion* ahead) { m_ahead = ahead; }
+
   // One run over the marked files.
   BatchSummary Run();
 
@@ -106,6 +112,9 @@ class ConversionBatch {
   static unsigned CountSourceFrames(const std::string& path, const VideoExtensions& videos = {});
 
  private:
+  // Hands the files whose conversion does not depend on the files before
+  // them to the workers.
+  void StartAhead();
   enum class Decision { kConvert, kSkip, kStop };
   Decision DecideOverwrite(const std::string& destination);
   void Report(const std::string& name, const std::string& destination,
@@ -119,6 +128,7 @@ class ConversionBatch {
   platform::SignGeometry m_sign;
   BatchPolicy m_policy;
   bool m_stillImages = false;
+  AheadConversion* m_ahead = nullptr;
   std::string m_stillName;
   bool m_overwriteAll = false;
 };

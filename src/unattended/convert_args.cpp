@@ -1,5 +1,6 @@
 #include "unattended/convert_args.h"
 
+#include <charconv>
 #include <filesystem>
 #include <system_error>
 
@@ -62,6 +63,13 @@ Options (the long ones also as --option=VALUE):
                        time stamps (also at variable frame rates), so the
                        sequence lasts as long as the video to within 1/120
                        s. AVI files keep their own frame numbers.
+  -j N, --jobs N       Convert N files at once (default: one per processor;
+                       -j 1 converts one after the other). The files written
+                       and the lines printed are the same, in list order:
+                       a file waits for the ones before it. Files that go
+                       into the shared still sequence, or whose sequence
+                       exists or comes from another file too, and every
+                       file of a run that saves audio, convert in turn.
   -q, --quiet          Print only errors and the summary.
   -h, --help           Print this help.
   --version            Print the version.
@@ -111,7 +119,8 @@ enum OptionId {
   kSet,
   kWavDir,
   kCapture,
-  kVideoExt
+  kVideoExt,
+  kJobs
 };
 
 constexpr OptionInfo kOptions[] = {
@@ -132,6 +141,7 @@ constexpr OptionInfo kOptions[] = {
     {kWavDir, 0, "wav-dir", true},
     {kCapture, 0, "capture", true},
     {kVideoExt, 0, "video-ext", true},
+    {kJobs, 'j', "jobs", true},
 };
 
 // What a value option needs, for "option '--set' needs FIELD=VALUE".
@@ -147,6 +157,8 @@ const char* NeededValue(int id) {
       return "'full'";
     case kVideoExt:
       return "a list of extensions";
+    case kJobs:
+      return "a number of files";
     default:
       return "a directory";
   }
@@ -206,6 +218,15 @@ platform::Result<> Take(const OptionReader::Item& item, ConvertArgs& out) {
       out.edits.push_back(
           {SettingsEdit::kSetField, "WavPath", CleanDirectory(value), "--wav-dir " + value});
       break;
+    case kJobs: {
+      unsigned n = 0;
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
+      if (error != std::errc() || end != value.data() + value.size() || n < 1 || n > kMaxJobs)
+        return Failure{"-j takes a number of files from 1 to " + std::to_string(kMaxJobs) +
+                       ", not '" + value + "'"};
+      out.jobs = n;
+      break;
+    }
     case kVideoExt: {
       platform::Result<convert::VideoExtensions> parsed = convert::VideoExtensions::Parse(value);
       if (!parsed) return Failure{"--video-ext: " + parsed.Reason()};

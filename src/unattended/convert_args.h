@@ -28,6 +28,9 @@ struct SettingsEdit {
   std::string option;  // the option as given, for messages
 };
 
+// The most files -j converts at once.
+inline constexpr unsigned kMaxJobs = 64;
+
 struct ConvertArgs {
   enum Command { kRun, kHelp, kVersion, kError };
   Command command = kRun;
@@ -41,6 +44,7 @@ struct ConvertArgs {
   std::optional<std::string> settingsSet;  // a named set from the settings store
   std::vector<SettingsEdit> edits;
   convert::VideoExtensions videoExtensions;  // --video-ext
+  unsigned jobs = 0;                         // -j; 0: one per processor
 
   // Both directories given: the run needs no window.
   bool Unattended() const { return !source.empty() && !dest.empty(); }

@@ -12,7 +12,9 @@
 #include <iomanip>
 #include <iostream>
 #include <sstream>
+#include <thread>
 
+#include "convert/ahead_conversion.h"
 #include "convert/conversion_batch.h"
 #include "convert/sign_folder.h"
 #include "convert/source_listing.h"
@@ -143,6 +145,29 @@ int Convert(const ConvertArgs& args, std::ostream& out, std::ostream& err) {
   batch.SetPolicy(convert::BatchPolicy::Unattended(args.stopOnError));
   if (args.stillsInto) batch.SetStillImagesOptions(true, args.stillsInto->c_str());
   host.SetFileCount(names.size());
+
+  // Several files at once, each by a worker of its own that starts from
+  // these settings; a run that saves audio carries the TXD option from file
+  // to file and converts in turn.
+  const unsigned jobs =
+      args.jobs != 0 ? args.jobs : std::max(1u, std::thread::hardware_concurrency());
+  convert::AheadConversion::Setup setup;
+  setup.workers = jobs;
+  setup.prepare = [&media, &args](convert::SourceMedia& worker) {
+    static_cast<adjust::ImportSettings&>(worker) = media;
+    worker.SetVideoExtensions(args.videoExtensions);
+  };
+  setup.hooks.answer = [stop = args.stopOnError](convert::MessageButtons buttons) {
+    if (buttons != convert::MessageButtons::YesNo) return convert::MessageAnswer::Ok;
+    return stop ? convert::MessageAnswer::No : convert::MessageAnswer::Yes;
+  };
+  if (!recipe.Empty())
+    setup.hooks.sourceOpened = [&recipe](convert::SourceMedia& worker) {
+      recipe.ApplyToSource(worker);
+    };
+  setup.hooks.stopRequested = &InterruptGuard::Interrupted;
+  convert::AheadConversion ahead(std::move(setup));
+  if (jobs > 1 && media.SaveAudioFlag == 0 && media.AddTxdFlag == 0) batch.SetAhead(&ahead);
 
   const auto start = std::chrono::steady_clock::now();
   convert::BatchSummary summary;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "adjust/settings_persistence.h"
@@ -220,6 +221,79 @@ TEST_F(UnattendedRunTest, VideoExtensionsConvertEveryFrameForItsOwnTime) {
       {"e.SQ9", {2, 8, 12, 16, 22, 26, 32, 4}},
   };
   for (const auto& e : expected) EXPECT_EQ(HoldTimes(Out(e.sequence)), e.holds) << e.sequence;
+}
+
+// Several files at once write what one after the other writes, byte for
+// byte, and print the same lines in the same order: videos, pictures of
+// their own or in the shared sequence, an old sequence, a file of unknown
+// kind, an existing sequence kept, and two files of one sequence name.
+TEST_F(UnattendedRunTest, JobsWriteWhatOneAtATimeWrites) {
+  for (const char* name : {"a.avi", "f.avi"})
+    fs::copy_file(platform::test::Clip("mjpeg25.avi"), In(name));
+  // Warnings from files converted ahead: a header that promises more
+  // frames than the file holds, a picture that does not decode.
+  std::vector<uint8_t> promising = ReadAll(platform::test::Clip("mjpeg25.avi"));
+  ASSERT_TRUE(platform::test::PatchStrh(promising, "vids", platform::test::kStrhLength, 20));
+  WriteAll(In("h.avi"), promising);
+  fs::copy_file(Q9_TEST_DATA_DIR "/images/junk.cmp", In("j.cmp"));
+  fs::copy_file(platform::test::Clip("h264b.mp4"), In("g.mp4"));
+  for (const char* name : {"b.bmp", "f.bmp", "i.bmp"}) Still(name);
+  platform::CQ8SeqWriter old;
+  ASSERT_TRUE(old.Create(4, 8, platform::Q9_RGB16MB));
+  ASSERT_TRUE(old.AddFrame(platform::kQ8FrameGraphics, {}, {}));
+  ASSERT_TRUE(old.Write(In("c.seq")));
+  WriteAll(In("d.msg"), {'h', 'i'});
+  WriteAll(In("e.avi"), {'x'});  // its sequence exists and is kept
+  const std::vector<std::string> options[] = {
+      {"--video-ext", "mp4", "--set", "Brightness=80"},
+      {"--stills-into", "Stills", "--capture", "full"},
+  };
+  for (const auto& more : options) {
+    SCOPED_TRACE(more[0]);
+    std::map<std::string, std::vector<uint8_t>> written;
+    std::string lines;
+    for (const char* jobs : {"1", "3"}) {
+      fs::remove_all(Out());
+      fs::create_directories(Out());
+      WriteAll(Out("e.SQ9"), {'o', 'l', 'd'});
+      std::vector<std::string> args = Dirs({"-j", jobs});
+      args.insert(args.end(), more.begin(), more.end());
+      const ToolRun r = RunInProcess(args);
+      EXPECT_EQ(r.code, 1) << r.err;  // d.msg, j.cmp
+      std::map<std::string, std::vector<uint8_t>> files;
+      for (const std::string& name : OutListing()) files[name] = ReadAll(Out(name));
+      const std::string summary = r.out.substr(0, r.out.find(" written in "));
+      if (jobs[0] == '1') {
+        written = files, lines = r.err + summary;
+        EXPECT_GE(written.size(), 5u);
+      } else {
+        EXPECT_EQ(files, written);
+        EXPECT_EQ(r.err + summary, lines);
+      }
+    }
+  }
+}
+
+// Ctrl-C while two files convert at once: both stop, no later file starts,
+// and nothing is left behind: no part of a sequence, no scratch folder.
+TEST_F(UnattendedRunTest, CtrlCUnderJobsLeavesNothingPartial) {
+  for (const char* name : {"a.avi", "b.avi", "c.avi", "d.avi"})
+    fs::copy_file(platform::test::Clip("audio.avi"), In(name));  // frames 1 to 24
+  const pid_t pid =
+      StartProcess(Q9CONVERT_BINARY, Dirs({"-j", "2"}), m_dir, "", {"Q9_STOP_AT=frame 3"});
+  ASSERT_TRUE(WaitStopped(pid));
+  kill(pid, SIGINT), kill(pid, SIGCONT);
+  const ToolRun r = WaitProcess(pid, m_dir);
+  EXPECT_EQ(r.code, 130) << r.err;
+  EXPECT_NE(r.out.find("; interrupted by Ctrl-C"), std::string::npos) << r.out;
+  // a.avi was either finished before the signal or dropped; b.avi, taken
+  // after it, is dropped.
+  const std::vector<std::string> left = OutListing();
+  EXPECT_TRUE(left.empty() || left == std::vector<std::string>{"a.SQ9"}) << left.size();
+  if (!left.empty()) {
+    EXPECT_EQ(Frames(Out("a.SQ9")), 25u);
+  }
+  EXPECT_EQ(r.err.find("converting c.avi"), std::string::npos) << r.err;
 }
 
 TEST_F(UnattendedRunTest, BadLinesAndDestinationsExitWithTwo) {

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -26,7 +27,10 @@ bool StopPoint::Armed() {
 }
 
 void StopPoint::Reach(std::string_view point) {
-  if (const std::optional<std::string>& wanted = Wanted(); wanted && *wanted == point)
+  // Once per process: files converted at once reach the same point each.
+  static std::atomic<bool> reached{false};
+  if (const std::optional<std::string>& wanted = Wanted();
+      wanted && *wanted == point && !reached.exchange(true))
     ::raise(SIGSTOP);
 }
 
