@@ -21,6 +21,7 @@
 #include "app/about_dlg.h"
 #include "app/app_icons.h"
 #include "app/overwrite_dlg.h"
+#include "app/video_ext_dlg.h"
 #include "convert/conversion_batch.h"
 #include "convert/source_media.h"
 #include "convert/wait_cursor.h"
@@ -46,6 +47,7 @@ constexpr const char* kCreateDestination = "Destination directory\n%s\ndoes not 
 constexpr const char* kConfirmConvert = "Convert %d files?";
 constexpr const char* kNotAPositiveInteger = "Please enter a positive integer.";
 constexpr const char* kAboutItem = "&About Q9100 Converter...";
+constexpr const char* kVideoExtItem = "&Video Extensions...";
 constexpr const char* kLibraryPickerTitle = "Select Q9100 Library";
 constexpr int kCollapseDelayMs = 200;
 // The 2 pixels the collapsed dialog ends above the bottom of the line over
@@ -101,6 +103,7 @@ CConverterDlg::CConverterDlg(gui::Prompts& prompts, const QString& sourceDirecto
   setWindowIcon(AppIcon());
 
   LoadFolderSettings();
+  LoadVideoExtensions();
   if (!sourceDirectory.isEmpty()) m_sourceDir = sourceDirectory;
   if (!destinationDirectory.isEmpty()) m_destDir = destinationDirectory;
   m_sourceEdit->setText(m_sourceDir);
@@ -191,6 +194,8 @@ void CConverterDlg::ConnectCommands() {
 
   m_contextMenu = new QMenu(this);
   m_contextMenu->addAction(QString::fromLatin1(kAboutItem), this, &CConverterDlg::OnAbout);
+  m_videoExtAction = m_contextMenu->addAction(QString::fromLatin1(kVideoExtItem), this,
+                                              &CConverterDlg::OnVideoExtensions);
   connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, &CConverterDlg::OnAbout);
 
   m_collapseTimer.setSingleShot(true);
@@ -217,6 +222,29 @@ bool CConverterDlg::SaveFolderSettings() {
   registry.SetRegistryString(kDestinationValue, m_destDir.toStdString());
   registry.SetRegistryString(kSourceValue, m_sourceDir.toStdString());
   return true;
+}
+
+void CConverterDlg::LoadVideoExtensions() {
+  platform::CQ9Registry registry;
+  std::string stored;
+  if (!registry.OpenUserRegistryKey(kSettingsApplication, kSettingsSection) ||
+      !registry.GetRegistryString(kVideoExtValue, stored))
+    return;
+  platform::Result<convert::VideoExtensions> parsed = convert::VideoExtensions::Parse(stored);
+  m_videoExtensions = parsed ? std::move(*parsed) : convert::VideoExtensions();
+}
+
+void CConverterDlg::SaveVideoExtensions() {
+  platform::CQ9Registry registry;
+  if (registry.CreateUserRegistryKey(kSettingsApplication, kSettingsSection))
+    registry.SetRegistryString(kVideoExtValue, m_videoExtensions.Text());
+}
+
+convert::SourceMedia& CConverterDlg::Media() {
+  if (!m_source) m_source = std::make_unique<convert::SourceMedia>(this);
+  // The list may have changed since the last file was opened.
+  m_source->SetVideoExtensions(m_videoExtensions);
+  return *m_source;
 }
 
 bool CConverterDlg::TakeControls() {
@@ -308,7 +336,7 @@ void CConverterDlg::OnBrowseDestination() {
 // ---- The source list ------------------------------------------------------------
 
 void CConverterDlg::FillFileList() {
-  m_list->FillFileList(m_sourceDir);
+  m_list->FillFileList(m_sourceDir, m_videoExtensions);
 }
 
 void CConverterDlg::SortFileList(int column) {
@@ -388,8 +416,8 @@ void CConverterDlg::OnConvert() {
   if (frameControlsWereEnabled) ShowControlGroup(ControlGroup::FrameControls, false, true);
   ShowControlGroup(ControlGroup::SelectionButtons, false, true);
   ShowControlGroup(ControlGroup::DirectoryControls, false, true);
-  if (!m_source) m_source = std::make_unique<convert::SourceMedia>(this);
-  m_source->cancelRequested = false;
+  Media().cancelRequested = false;
+  m_videoExtAction->setEnabled(false);
   EnableRunButtons(false);
 
   RunBatch(names, sign);
@@ -400,6 +428,7 @@ void CConverterDlg::OnConvert() {
   ShowControlGroup(ControlGroup::SelectionButtons, true, true);
   ShowControlGroup(ControlGroup::DirectoryControls, true, true);
   EnableRunButtons(true);
+  m_videoExtAction->setEnabled(true);
   m_isConverting = false;
   m_collapseTimer.start();
   if (m_closeWhenStopped) done(*std::exchange(m_closeWhenStopped, std::nullopt));
@@ -476,7 +505,7 @@ MessageAnswer CConverterDlg::Ask(const QString& text, const QString& caption,
   return m_prompts.Message(this, text, caption, buttons, icon);
 }
 
-// ---- Closing, the About box, events -------------------------------------------------
+// ---- Closing, the About box, the video extensions, events ------------------------
 
 void CConverterDlg::OnClose() {
   if (TakeControls()) done(QDialog::Accepted);
@@ -495,6 +524,19 @@ void CConverterDlg::done(int result) {
 void CConverterDlg::OnAbout() {
   CAboutDlg about(this);
   m_prompts.RunModal(about);
+}
+
+void CConverterDlg::OnVideoExtensions() {
+  if (m_isConverting) return;
+  CVideoExtDlg dialog(m_prompts, m_videoExtensions, this);
+  if (m_prompts.RunModal(dialog) != QDialog::Accepted ||
+      dialog.Extensions().Text() == m_videoExtensions.Text())
+    return;
+  m_videoExtensions = dialog.Extensions();
+  SaveVideoExtensions();
+  FillFileList();
+  m_listControl->setFocus();
+  UpdateSelectionState();
 }
 
 void CConverterDlg::contextMenuEvent(QContextMenuEvent* event) {

@@ -25,9 +25,11 @@
 #include "app/converter_dlg_template.h"
 #include "app/source_file_list.h"
 #include "convert/conversion_host.h"
+#include "convert/video_extensions.h"
 #include "platform/signlib/sign_types.h"
 #include "preview/preview_owner.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -51,11 +53,13 @@ class CAdjustDlg;
 
 namespace q9::app {
 
-// Where the two directories are kept between runs of the program.
+// Where the two directories and the added video extensions are kept
+// between runs of the program.
 inline constexpr const char* kSettingsApplication = "Q9Convrt";
 inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kDestinationValue = "Dest_Server";
 inline constexpr const char* kSourceValue = "Source_Dir";
+inline constexpr const char* kVideoExtValue = "Video_Ext";
 
 class CConverterDlg : public QDialog,
                       public convert::ConversionHost,
@@ -79,6 +83,9 @@ class CConverterDlg : public QDialog,
   void OnSelectNone();
   void OnSelectInvert();
   void OnAbout();
+  // The "Video Extensions" dialog; a changed list is stored and the source
+  // list filled again with it. Nothing while a run converts.
+  void OnVideoExtensions();
   // Close: takes the fields, then ends the dialog.
   void OnClose();
   void OnAdjust();
@@ -141,6 +148,13 @@ class CConverterDlg : public QDialog,
   void ConnectCommands();
   bool LoadFolderSettings();
   bool SaveFolderSettings();
+  // The stored extensions; a stored list the converter no longer takes
+  // counts as none.
+  void LoadVideoExtensions();
+  void SaveVideoExtensions();
+  // The source object, made on first need, with the added video extensions
+  // as they are now.
+  convert::SourceMedia& Media();
   // The fields into the members; false (after the refusal's message) when
   // the frame number is not an unsigned number, which then keeps its value.
   bool TakeControls();
@@ -189,6 +203,8 @@ class CConverterDlg : public QDialog,
   bool m_stillImages = false;
   std::string m_stillName;
   std::optional<int> m_closeWhenStopped;  // the result Close asked for during a run
+  // Listed and converted as videos besides the converter's own extensions.
+  convert::VideoExtensions m_videoExtensions;
 
   bool m_inListClick = false;  // the list is handling a click the dialog passed on
   int m_fullHeight = 0;
@@ -199,6 +215,7 @@ class CConverterDlg : public QDialog,
   bool m_closePreviewWithAdjust = true;
   QTimer m_collapseTimer;
   QMenu* m_contextMenu = nullptr;
+  QAction* m_videoExtAction = nullptr;
 
   // Controls.
   QLineEdit* m_sourceEdit = nullptr;

@@ -126,8 +126,7 @@ bool CConverterDlg::OpenPreview(const QString& path) {
     m_preview = new preview::CQ9PreviewWnd(this);
     m_preview->Create(this, start);
   }
-  if (!m_source) m_source = std::make_unique<convert::SourceMedia>(this);
-  m_source->Open(path.toStdString(), sign.rows, sign.columns, sign.colorType);
+  Media().Open(path.toStdString(), sign.rows, sign.columns, sign.colorType);
   // The adjustments are applied anew to the frame just opened.
   m_source->AdjustChanged = 1;
   ShowSourceInPreview(path);
@@ -160,7 +159,7 @@ void CConverterDlg::ShowSourceInPreview(const QString& path) {
   const int last = m_source->LastFrameNumber();
   // The spin counts in 16 bits; the label tells the whole number.
   m_frameSpin->SetRange(1, int(unsigned(last) & 0xFFFFu));
-  const SourceKind kind = convert::SourceMedia::KindOfPath(path.toStdString());
+  const SourceKind kind = m_source->KindOf(path.toStdString());
   if (kind == SourceKind::Video || kind == SourceKind::OldSequence) {
     ShowControlGroup(ControlGroup::FrameControls, true, true);
     m_frameLabel->setText(QString::asprintf(kFrameLabelOf, last));

@@ -109,12 +109,16 @@ std::time_t SourceFileList::ModifiedTime(QStringView text) {
   return std::mktime(&local);
 }
 
-void SourceFileList::FillFileList(const QString& directory) {
+void SourceFileList::FillFileList(const QString& directory,
+                                  const convert::VideoExtensions& videos) {
   m_list.clear();
   QStringList names;
   for (std::string_view extension : convert::ListedExtensions())
     CollectFileNames(names, directory,
                      QString::fromLatin1(extension.data(), qsizetype(extension.size())));
+  // The added extensions are never listed ones, so no file comes twice.
+  for (const std::string& extension : videos.List())
+    CollectFileNames(names, directory, QString::fromStdString(extension));
   for (const QString& name : names) {
     struct stat status {};
     if (::stat(QFile::encodeName(directory + u'/' + name).constData(), &status) != 0) continue;

@@ -11,6 +11,8 @@
 #include <QStringView>
 #include <ctime>
 
+#include "convert/video_extensions.h"
+
 class QTreeWidget;
 
 namespace q9::app {
@@ -25,8 +27,9 @@ class SourceFileList {
   // title in the list's font, plus 15 pixels.
   void InitFileListColumns();
   // The listed files of the directory, grouped by extension in listing
-  // order, then sorted by name in ascending order.
-  void FillFileList(const QString& directory);
+  // order, then those of the added video extensions in their order, then
+  // sorted by name in ascending order.
+  void FillFileList(const QString& directory, const convert::VideoExtensions& videos = {});
   // Appends the names of the files (not folders) in directory whose
   // extension is extension, letter case ignored. False when none matches.
   static bool CollectFileNames(QStringList& names, const QString& directory, QStringView extension);
