@@ -134,6 +134,26 @@ class DialogTest : public QObject {
     return dialog;
   }
 
+  // A file of that many bytes, modified at that local time (or now).
+  void MakeFile(const QString& name, qint64 bytes, const QDateTime& modified = {}) const {
+    QFile file(Path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(bytes));
+    if (modified.isValid()) QVERIFY(file.setFileTime(modified, QFile::FileModificationTime));
+  }
+  // Everything marked, Convert, and OK to "Convert %d files?".
+  void Run(const CConverterDlg& dialog) {
+    m_prompts.answers.push_back(convert::MessageAnswer::Ok);
+    Click(dialog, kIdSelectAll);
+    Click(dialog, kIdConvert);
+  }
+  // A file of the sign 8x16.RGB16MB's library, made, or of that in ref/.
+  std::string Out(const std::string& name, const char* root = "") const {
+    return (Library(root + QString("8x16.RGB16MB.SIGN")) + "/").toStdString() + name;
+  }
+  S Written() const {
+    return QDir(QString::fromStdString(Out(""))).entryList(QDir::Files, QDir::Name);
+  }
+
   std::unique_ptr<QTemporaryDir> m_store;
   std::unique_ptr<platform::test::TempDir> m_in, m_out;
   gui::ScriptedPrompts m_prompts;
