@@ -113,6 +113,22 @@ ours=$(median_time "$Q9CONVERT" -s "$h264" -d "$work/out-h264/64x192.RGB16MB.SIG
        --video-ext mp4 --capture full --overwrite --quiet)
 report "1920x1080 H.264 MP4, neutral vs ffmpeg scale" "$ours" "$ref" 1.0
 
+# Every core at work: a folder of 8 short videos and 100 JPEG pictures,
+# two files at once against one after the other.
+mixed="$work/mixed"
+mkdir -p "$mixed" "$work/out-mixed/64x192.RGB16MB.SIGN"
+for i in 1 2 3 4 5 6 7 8; do
+  ffmpeg -v error -f lavfi -i "testsrc2=size=640x480:rate=25" -frames:v 50 -c:v mjpeg -q:v 3 \
+    -y "$mixed/clip$i.avi"
+done
+ffmpeg -v error -f lavfi -i "testsrc2=size=1024x768:rate=25" -frames:v 100 -q:v 3 \
+  -y "$mixed/photo%03d.jpg"
+ref=$(median_time "$Q9CONVERT" -s "$mixed" -d "$work/out-mixed/64x192.RGB16MB.SIGN" -j 1 \
+      --overwrite --quiet)
+ours=$(median_time "$Q9CONVERT" -s "$mixed" -d "$work/out-mixed/64x192.RGB16MB.SIGN" -j 2 \
+       --overwrite --quiet)
+report "8 videos + 100 JPEG, -j 2 vs -j 1" "$ours" "$ref" 0.6
+
 pics="$work/pictures"
 mkdir -p "$pics"
 ffmpeg -v error -f lavfi -i "testsrc2=size=1024x768:rate=25" -frames:v 100 -q:v 3 \
