@@ -6,6 +6,7 @@
 // leave only whole sequences behind.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -88,7 +89,14 @@ int GhostscriptsUsing(const std::string& folder) {
   if (proc == nullptr) return -1;
   while (const dirent* e = readdir(proc)) {
     if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
-    const std::string cmdline = Text(std::string("/proc/") + e->d_name + "/cmdline");
+    // Read with read(2): a process that ends meanwhile fails the read
+    // (ESRCH), which a stream would throw for.
+    std::string cmdline;
+    const int fd = open((std::string("/proc/") + e->d_name + "/cmdline").c_str(), O_RDONLY);
+    if (fd < 0) continue;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) cmdline.append(buffer, size_t(n));
+    close(fd);
     if (cmdline.find("-dSAFER") != std::string::npos && cmdline.find(folder) != std::string::npos)
       ++count;
   }
