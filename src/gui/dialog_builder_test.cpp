@@ -26,6 +26,8 @@ constexpr ControlRow kTemplate[] = {
     {106, ControlKind::DropDownList, nullptr, 7, 76, 60, 40},
     {107, ControlKind::Button, "&Hidden", 70, 76, 50, 14, kHidden},
     {1, ControlKind::DefaultButton, "OK", 130, 76, 50, 14},
+    // Last, yet beneath what it frames.
+    {kNoId, ControlKind::GroupBox, "Frame", 2, 0, 196, 96},
 };
 
 }  // namespace
@@ -68,6 +70,10 @@ class DialogBuilderTest : public QObject {
     QCOMPARE(combo->height(), combo->sizeHint().height());
     QVERIFY(!FindControl(m_dialog, 105)->isEnabled() && !FindControl(m_dialog, 107)->isVisible());
     QVERIFY(FindControl<QPushButton>(m_dialog, 1)->isDefault());
+    for (int id : {101, 105, 1}) {
+      QWidget* control = FindControl(m_dialog, id);
+      QCOMPARE(m_dialog.childAt(control->geometry().center()), control);
+    }
     QCOMPARE(FindControl(m_dialog, 102)->accessibleName(), QStringLiteral("Count:"));
     QCOMPARE(FindControl(m_dialog, 105)->accessibleName(), QStringLiteral("Keep"));
     QTest::keyClick(&m_dialog, Qt::Key_C, Qt::AltModifier);
@@ -113,6 +119,38 @@ class DialogBuilderTest : public QObject {
     edit->setText(QStringLiteral("5"));
     QTest::keyClick(edit, Qt::Key_Up);
     QCOMPARE(edit->text(), QStringLiteral("4"));
+    // An arrow held down goes on stepping.
+    spin->SetRange(1, 100);
+    edit->setText(QStringLiteral("10"));
+    QTest::mousePress(arrows.at(0), Qt::LeftButton);
+    QTRY_VERIFY(edit->text().toInt() >= 13);
+    QTest::mouseRelease(arrows.at(0), Qt::LeftButton);
+  }
+
+  // The file picker gives the chosen file on Open, and nothing on Cancel
+  // even with a file selected.
+  void filePickerAnswers() {
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("a.bmp"));
+    QFile file(picture);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    for (const bool open : {true, false}) {
+      QTimer answer;
+      QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* picker = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (picker == nullptr) return;
+        answer.stop();
+        picker->selectFile(picture);
+        // As the Open and Cancel buttons do.
+        QDialog* dialog = picker;
+        open ? dialog->accept() : dialog->reject();
+      });
+      answer.start(10);
+      const std::optional<QString> chosen = DesktopPrompts().OpenFile(
+          nullptr, {QStringLiteral("Open"), picture, {}, {{QStringLiteral("Pictures"), "*.bmp"}}});
+      QCOMPARE(chosen.value_or(QString()), open ? picture : QString());
+    }
   }
 };
 
