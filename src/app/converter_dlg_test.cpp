@@ -180,6 +180,7 @@ class ConverterDlgTest : public DialogTest {
 
     QString seen;
     const auto read = [&seen](QDialog& about) {
+      QCOMPARE(about.size(), q9::gui::DialogUnits(about.font()).ToPixels(0, 0, 245, 99).size());
       for (QLabel* label : about.findChildren<QLabel*>()) seen += label->text() + '\n';
       Click(about, kIdAboutOk);
     };
@@ -357,6 +358,9 @@ class ConverterDlgTest : public DialogTest {
       during = Enabled(*dialog, {kIdSelectAll, kIdSelectNone, kIdSelectInvert, kIdSourceDir,
                                  kIdBrowseSource, kIdDestDir, kIdBrowseDest, kIdAdjust, kIdPreview,
                                  kIdConvert, kIdFileList, kIdCancelRun, kIdClose, kIdOverallBar});
+      // The selection buttons stay in sight, greyed.
+      for (int id : {kIdSelectAll, kIdSelectNone, kIdSelectInvert})
+        during << Control(*dialog, id)->isVisible();
       during << (dialog->height() == dialog->FullHeight())
              << (QApplication::overrideCursor() &&
                  QApplication::overrideCursor()->shape() == Qt::WaitCursor);
@@ -364,7 +368,7 @@ class ConverterDlgTest : public DialogTest {
       return true;
     });
     Run(*dialog);
-    QCOMPARE(during, B(10, false) + B(6, true));
+    QCOMPARE(during, B(10, false) + B(9, true));
     QCOMPARE(m_prompts.MessageTexts(),
              (stop ? S{"Convert 4 files?"} : S{"Convert 4 files?", "Conversion Complete!"}));
     QCOMPARE(Written(), (stop ? S{"a.SQ9", "b.SQ9"} : S{"StillsSQ9", "clip.SQ9", "old.SQ9"}));
