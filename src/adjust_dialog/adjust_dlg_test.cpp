@@ -413,6 +413,24 @@ class AdjustDlgTest : public QObject {
     QCOMPARE(s.owner.refreshes, refreshes + 1);
   }
 
+  // Each range dialog stops where the command's own range does (what the
+  // run without a window takes with --set), at both ends.
+  void rangeDialogsStopWhereTheCommandDoes() {
+    const std::pair<int, int> commands[] = {{32818, 5},  {32780, 10}, {32827, 11}, {32833, 12},
+                                            {32834, 13}, {32784, 14}, {32835, 15}, {32787, 16},
+                                            {32831, 23}, {32825, 26}};
+    Session s(m_photo, kSign);
+    for (const auto& [id, n] : commands) {
+      const ParamRange& range = kImageCommands[size_t(n)].value;
+      L stored;
+      for (const QString& typed : QStringList{"99999", range.min < 0 ? "-99999" : "0"}) {
+        s.Run(s.Command(id), Answering({typed}));
+        stored << s.media.CommandParams[size_t(n)].Value;
+      }
+      QCOMPARE(stored, (L{range.max, range.min}));
+    }
+  }
+
   // Color Resolution keeps its three numbers.
   void colourResolutionAndGamma() {
     Session s(m_photo, kSign);

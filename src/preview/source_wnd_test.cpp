@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "convert/source_media.h"
+#include "preview/capture_geometry.h"
 #include "preview/source_wnd.h"
 #include "preview/testing/test_sources.h"
 
@@ -248,6 +249,19 @@ class SourceWndTest : public QObject {
     QTest::keyClick(w.wnd, Qt::Key(key.key), key.modifiers);
     QCOMPARE((L{m.XPos, m.YPos, m.Width, m.Height}), key.after);
     QCOMPARE(w.owner.calls, (QStringList{"sync", "reload", "refresh 0"}));
+  }
+
+  // Keep Aspect's bottom edge follows the sign's shape, also for a sign one
+  // bulb wide; a sign of no width leaves the drawn bottom.
+  void keepAspectBottomFollowsTheSign() {
+    const std::tuple<int, int, int> signs[] = {
+        // width, height in bulbs; the bottom of {10, 20, 110, 30}
+        {192, 64, 53}, {1, 2, 220}, {3, 1, 53}, {0, 5, 30}};
+    for (const auto& [width, height, bottom] : signs) {
+      preview::CaptureGeometry g;
+      g.signWidth = width, g.signHeight = height;
+      QCOMPARE(g.AspectBottom({10, 20, 110, 30}), bottom);
+    }
   }
 
   void cursorShowsWhereADragWouldMove() {
