@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <functional>
 
 #include "platform/base/atomic_file.h"
 #include "platform/video/avi_error.h"
@@ -148,6 +149,41 @@ int32_t OpenOutput(const AVCodecParameters* par, AVRational timeBase, AtomicFile
   return WriteError(r);
 }
 
+// Reads the stream's packets in turn, telling the percentage done before
+// each goes to take (which may keep nothing of it: it is unreferenced
+// after). AVIERR_OK at the end of the input, else the first failure.
+int32_t ForEachPacket(AVFormatContext* in, int index, const AudioExporter::Progress& progress,
+                      const std::function<int32_t(AVPacket*)>& take) {
+  PacketGuard guard;
+  AVPacket* pkt = guard.packet;
+  if (pkt == nullptr) return AVIERR_MEMORY;
+  ProgressMeter meter(in, in->streams[index]);
+  int reported = 0;
+  if (progress && progress(0) != 0) return AVIERR_USERABORT;
+  for (int retries = 0;;) {
+    const int r = av_read_frame(in, pkt);
+    if (r == AVERROR(EAGAIN) && ++retries < kMaxDemuxRetries) continue;
+    if (r == AVERROR_EOF) return AVIERR_OK;
+    if (r < 0) return r == AVERROR(ENOMEM) ? AVIERR_MEMORY : AVIERR_FILEREAD;
+    retries = 0;
+    if (pkt->stream_index == index && pkt->size > 0) {
+      const int percent = meter.Percent(pkt);
+      if (percent > reported) {
+        reported = percent;
+        if (progress && progress(percent) != 0) {
+          av_packet_unref(pkt);
+          return AVIERR_USERABORT;
+        }
+      }
+      const int32_t taken = take(pkt);
+      av_packet_unref(pkt);
+      if (taken != AVIERR_OK) return taken;
+    } else {
+      av_packet_unref(pkt);
+    }
+  }
+}
+
 // The trailer written and the file put in place, once 100 is told.
 int32_t FinishFile(Output& out, AtomicFile& file, const AudioExporter::Progress& progress) {
   if (progress && progress(100) != 0) return AVIERR_USERABORT;
@@ -223,13 +259,9 @@ int32_t ExportDecoded(AVFormatContext* in, int index, AtomicFile& file,
   avcodec_parameters_free(&pcm);
   if (opened != AVIERR_OK) return opened;
 
-  PacketGuard guard, outGuard;
-  AVPacket* pkt = guard.packet;
+  PacketGuard outGuard;
   AVPacket* outPkt = outGuard.packet;
-  if (pkt == nullptr || outPkt == nullptr) return AVIERR_MEMORY;
-  ProgressMeter meter(in, source);
-  int reported = 0;
-  if (progress && progress(0) != 0) return AVIERR_USERABORT;
+  if (outPkt == nullptr) return AVIERR_MEMORY;
   int64_t written = 0;  // samples a channel
   // Writes what the decoder gives out; a damaged packet is left out.
   const auto drain = [&]() -> int32_t {
@@ -256,25 +288,11 @@ int32_t ExportDecoded(AVFormatContext* in, int index, AtomicFile& file,
     }
     return AVIERR_OK;
   };
-  for (int retries = 0;;) {
-    int r = av_read_frame(in, pkt);
-    if (r == AVERROR(EAGAIN) && ++retries < kMaxDemuxRetries) continue;
-    if (r == AVERROR_EOF) break;
-    if (r < 0) return r == AVERROR(ENOMEM) ? AVIERR_MEMORY : AVIERR_FILEREAD;
-    retries = 0;
-    if (pkt->stream_index != index || pkt->size <= 0) {
-      av_packet_unref(pkt);
-      continue;
-    }
-    const int percent = meter.Percent(pkt);
+  const int32_t read = ForEachPacket(in, index, progress, [&](AVPacket* pkt) {
     avcodec_send_packet(dec.ctx, pkt);
-    av_packet_unref(pkt);
-    if (const int32_t d = drain(); d != AVIERR_OK) return d;
-    if (percent > reported) {
-      reported = percent;
-      if (progress && progress(percent) != 0) return AVIERR_USERABORT;
-    }
-  }
+    return drain();
+  });
+  if (read != AVIERR_OK) return read;
   avcodec_send_packet(dec.ctx, nullptr);
   if (const int32_t d = drain(); d != AVIERR_OK) return d;
   return FinishFile(out, file, progress);
@@ -304,31 +322,8 @@ int32_t AudioExporter::Export(MediaInput& input, const std::string& wavPath,
     return r;
   const AVRational outBase = out.ctx->streams[0]->time_base;
 
-  PacketGuard guard;
-  AVPacket* pkt = guard.packet;
-  if (pkt == nullptr) return AVIERR_MEMORY;
-  ProgressMeter meter(in, source);
-  int reported = 0;
-  if (progress && progress(0) != 0) return AVIERR_USERABORT;
   int64_t lastDts = AV_NOPTS_VALUE;
-  for (int retries = 0;;) {
-    int r = av_read_frame(in, pkt);
-    if (r == AVERROR(EAGAIN) && ++retries < kMaxDemuxRetries) continue;
-    if (r == AVERROR_EOF) break;
-    if (r < 0) return r == AVERROR(ENOMEM) ? AVIERR_MEMORY : AVIERR_FILEREAD;
-    retries = 0;
-    if (pkt->stream_index != index || pkt->size <= 0) {
-      av_packet_unref(pkt);
-      continue;
-    }
-    const int percent = meter.Percent(pkt);
-    if (percent > reported) {
-      reported = percent;
-      if (progress && progress(percent) != 0) {
-        av_packet_unref(pkt);
-        return AVIERR_USERABORT;
-      }
-    }
+  const int32_t read = ForEachPacket(in, index, progress, [&](AVPacket* pkt) {
     av_packet_rescale_ts(pkt, source->time_base, outBase);
     // The WAV muxer wants rising time stamps; it writes none of them.
     if (pkt->dts == AV_NOPTS_VALUE || (lastDts != AV_NOPTS_VALUE && pkt->dts <= lastDts))
@@ -337,10 +332,10 @@ int32_t AudioExporter::Export(MediaInput& input, const std::string& wavPath,
     lastDts = pkt->dts;
     pkt->stream_index = 0;
     pkt->pos = -1;
-    r = av_write_frame(out.ctx, pkt);
-    av_packet_unref(pkt);
-    if (r < 0) return WriteError(r);
-  }
+    const int r = av_write_frame(out.ctx, pkt);
+    return r < 0 ? WriteError(r) : AVIERR_OK;
+  });
+  if (read != AVIERR_OK) return read;
   return FinishFile(out, file, progress);
 }
 
