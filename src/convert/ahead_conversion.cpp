@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -51,10 +52,14 @@ bool AheadConversion::Start(std::vector<Job> jobs, const std::string& scratchPar
   return true;
 }
 
+size_t AheadConversion::JobOf(size_t index) const {
+  const auto it = std::lower_bound(m_jobs.begin(), m_jobs.end(), index,
+                                   [](const Job& job, size_t i) { return job.index < i; });
+  return it != m_jobs.end() && it->index == index ? size_t(it - m_jobs.begin()) : m_jobs.size();
+}
+
 bool AheadConversion::Has(size_t index) const {
-  for (const Job& job : m_jobs)
-    if (job.index == index) return true;
-  return false;
+  return JobOf(index) < m_jobs.size();
 }
 
 void AheadConversion::Work() {
@@ -99,8 +104,7 @@ void AheadConversion::Work() {
 
 bool AheadConversion::Take(size_t index, ConversionHost& host, const std::function<void()>& pump,
                            int& result, FileOutcome& outcome) {
-  size_t k = 0;
-  while (k < m_jobs.size() && m_jobs[k].index != index) ++k;
+  const size_t k = JobOf(index);
   if (k == m_jobs.size()) return false;
   {
     std::unique_lock lock(m_mutex);

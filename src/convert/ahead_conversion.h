@@ -52,7 +52,7 @@ class AheadConversion {
   AheadConversion(const AheadConversion&) = delete;
   AheadConversion& operator=(const AheadConversion&) = delete;
 
-  // Starts converting the jobs (in the order given) into a scratch folder
+  // Starts converting the jobs (in list order) into a scratch folder
   // of scratchParent. False when the folder cannot be made: then nothing
   // goes ahead.
   bool Start(std::vector<Job> jobs, const std::string& scratchParent,
@@ -73,6 +73,8 @@ class AheadConversion {
  private:
   struct Slot;
   void Work();
+  // The job of file index, or m_jobs.size().
+  size_t JobOf(size_t index) const;
 
   Setup m_setup;
   platform::SignGeometry m_sign;
