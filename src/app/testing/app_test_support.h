@@ -106,8 +106,7 @@ class DialogTest : public QObject {
   }
   // A library folder of the sign in the output folder, made.
   QString Library(const QString& sign = "16x96.RGB16MB.SIGN") const {
-    const QString library =
-        QString::fromStdString(m_out->File(sign.toStdString())) + "/Default.LIB";
+    QString library = QString::fromStdString(m_out->File(sign.toStdString())) + "/Default.LIB";
     QDir().mkpath(library);
     return library;
   }
