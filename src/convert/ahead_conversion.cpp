@@ -1,6 +1,8 @@
 #include "convert/ahead_conversion.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +20,16 @@ namespace {
 // worker: enough to keep them busy, little work lost when the run stops.
 constexpr size_t kAheadPerWorker = 2;
 constexpr auto kPumpInterval = std::chrono::milliseconds(20);
+
+// Best effort, as for a file saved in place: the file is there already.
+void SyncFolderOf(const std::string& path) {
+  const std::string folder(DirectoryOf(path));
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 }  // namespace
 
 struct AheadConversion::Slot {
@@ -125,9 +137,11 @@ bool AheadConversion::Take(size_t index, ConversionHost& host, const std::functi
   // Converted as the run would have converted it only while the
   // destination still does not exist.
   if (fs::exists(fs::symlink_status(job.destination, ec))) return false;
-  if (fs::exists(fs::symlink_status(scratch, ec)) &&
-      std::rename(scratch.c_str(), job.destination.c_str()) != 0)
-    return false;
+  if (fs::exists(fs::symlink_status(scratch, ec))) {
+    if (std::rename(scratch.c_str(), job.destination.c_str()) != 0) return false;
+    // The new name made lasting, as a file saved in place makes it.
+    SyncFolderOf(job.destination);
+  }
   slot.host->Replay(host);
   result = slot.result;
   outcome = slot.outcome;
