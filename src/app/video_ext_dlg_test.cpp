@@ -7,6 +7,7 @@
 #include "convert/conversion_batch.h"
 #include "convert/source_media.h"
 #include "convert/testing/recording_host.h"
+#include "gui/dialog_units.h"
 #include "platform/signlib/sq9_reader.h"
 
 using namespace q9::app;
@@ -76,6 +77,8 @@ class VideoExtDlgTest : public DialogTest {
         auto* text = Control<QLabel>(extensions, kIdVideoExtText);
         QVERIFY(text->text().startsWith("Also convert files with these extensions as videos"));
         QVERIFY(text->heightForWidth(text->width()) <= text->height());
+        QCOMPARE(extensions.size(),
+                 q9::gui::DialogUnits(extensions.font()).ToPixels(0, 0, 244, 81).size());
         auto* edit = Control<QLineEdit>(extensions, kIdVideoExtEdit);
         opened = edit->text();
         for (qsizetype i = 0; i < typed.size(); ++i) {
