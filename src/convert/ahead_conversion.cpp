@@ -70,10 +70,6 @@ size_t AheadConversion::JobOf(size_t index) const {
   return it != m_jobs.end() && it->index == index ? size_t(it - m_jobs.begin()) : m_jobs.size();
 }
 
-bool AheadConversion::Has(size_t index) const {
-  return JobOf(index) < m_jobs.size();
-}
-
 void AheadConversion::Work() {
   const size_t window = kAheadPerWorker * std::max<size_t>(m_setup.workers, 1);
   for (;;) {

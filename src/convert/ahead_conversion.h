@@ -57,8 +57,6 @@ class AheadConversion {
   // goes ahead.
   bool Start(std::vector<Job> jobs, const std::string& scratchParent,
              const platform::SignGeometry& sign);
-  // Whether file index was handed to the workers.
-  bool Has(size_t index) const;
   // Waits for file index, calling pump meanwhile (which may stop the run),
   // shows on host what its conversion showed, and moves its sequence into
   // place. Returns ConvertFile's result and sets outcome. False when the

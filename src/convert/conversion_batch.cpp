@@ -72,7 +72,7 @@ std::string ConversionBatch::DestinationNameFor(std::string_view name,
 
 unsigned ConversionBatch::CountSourceFrames(const std::string& path,
                                             const VideoExtensions& videos) {
-  switch (videos.MatchesPath(path) ? SourceKind::Video : SourceMedia::KindOfPath(path)) {
+  switch (SourceMedia::KindOfPath(path, videos)) {
     case SourceKind::Video: {
       platform::VideoStreamInfo info;
       // A video of no frames converts frame 0 alone, without a step.
@@ -115,10 +115,10 @@ void ConversionBatch::Report(const std::string& name, const std::string& destina
 void ConversionBatch::StartAhead() {
   namespace fs = std::filesystem;
   std::vector<std::string> destinations(m_names.size());
+  std::vector<SourceKind> kinds(m_names.size());
   std::map<std::string, int> writers;  // destination -> files of the run that write it
   for (size_t i = 0; i < m_names.size(); ++i) {
-    const std::string source = m_sourceDir + "/" + m_names[i];
-    const SourceKind kind = m_media.KindOf(source);
+    const SourceKind kind = kinds[i] = m_media.KindOf(m_sourceDir + "/" + m_names[i]);
     if (kind == SourceKind::Unknown) continue;
     destinations[i] =
         m_stillImages && kind == SourceKind::StillImage
@@ -128,15 +128,14 @@ void ConversionBatch::StartAhead() {
   }
   std::vector<AheadConversion::Job> jobs;
   for (size_t i = 0; i < m_names.size(); ++i) {
-    const std::string source = m_sourceDir + "/" + m_names[i];
-    const SourceKind kind = m_media.KindOf(source);
+    const SourceKind kind = kinds[i];
     const bool own = kind == SourceKind::Video || kind == SourceKind::OldSequence ||
                      (kind == SourceKind::StillImage && !m_stillImages);
     std::error_code ec;
     // An existing destination is kept or opened as it is: the run decides.
     if (own && writers[destinations[i]] == 1 &&
         fs::symlink_status(destinations[i], ec).type() == fs::file_type::not_found)
-      jobs.push_back({i, source, destinations[i]});
+      jobs.push_back({i, m_sourceDir + "/" + m_names[i], destinations[i]});
   }
   m_ahead->Start(std::move(jobs), m_destDir, m_sign);
 }
@@ -230,9 +229,8 @@ BatchSummary ConversionBatch::Run() {
     m_host.ShowConvertingPath(source);
     int result = kConvertGoOn;
     FileOutcome outcome;
-    if (!m_ahead || !m_ahead->Has(i) ||
-        !m_ahead->Take(
-            i, m_host, [this] { m_host.PumpEvents(); }, result, outcome)) {
+    if (!m_ahead || !m_ahead->Take(
+                        i, m_host, [this] { m_host.PumpEvents(); }, result, outcome)) {
       result = converter.ConvertFile(source, destination, m_sign.rows, m_sign.columns,
                                      m_sign.colorType, int(i));
       outcome = converter.LastOutcome();

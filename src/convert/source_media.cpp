@@ -67,8 +67,8 @@ SourceKind SourceMedia::KindOfPath(std::string_view path) {
   return SourceKind::Unknown;
 }
 
-SourceKind SourceMedia::KindOf(std::string_view path) const {
-  return m_videoExtensions.MatchesPath(path) ? SourceKind::Video : KindOfPath(path);
+SourceKind SourceMedia::KindOfPath(std::string_view path, const VideoExtensions& videos) {
+  return videos.MatchesPath(path) ? SourceKind::Video : KindOfPath(path);
 }
 
 uint32_t SourceMedia::FrameHoldTime(int n) const {

@@ -53,7 +53,8 @@ class SourceMedia : public adjust::ImportSettings {
   // no "." at all Unknown.
   static SourceKind KindOfPath(std::string_view path);
   // The same, with the added video extensions as Video.
-  SourceKind KindOf(std::string_view path) const;
+  static SourceKind KindOfPath(std::string_view path, const VideoExtensions& videos);
+  SourceKind KindOf(std::string_view path) const { return KindOfPath(path, m_videoExtensions); }
 
   // Extensions whose files open as videos numbered and timed by their own
   // time stamps: frames count from 1 in presentation order, and each frame

@@ -228,13 +228,11 @@ platform::Result<> Take(const OptionReader::Item& item, ConvertArgs& out) {
       break;
     }
     case kVideoExt: {
-      platform::Result<convert::VideoExtensions> parsed = convert::VideoExtensions::Parse(value);
+      // Added to the lists given before.
+      platform::Result<convert::VideoExtensions> parsed =
+          convert::VideoExtensions::Parse(out.videoExtensions.Text() + "," + value);
       if (!parsed) return Failure{"--video-ext: " + parsed.Reason()};
-      std::vector<std::string> all = out.videoExtensions.List();
-      for (const std::string& e : parsed->List()) all.push_back(e);
-      std::string joined;
-      for (const std::string& e : all) joined += e + ",";
-      out.videoExtensions = *convert::VideoExtensions::Parse(joined);
+      out.videoExtensions = std::move(*parsed);
       break;
     }
     default:
