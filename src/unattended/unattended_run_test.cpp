@@ -243,10 +243,13 @@ TEST_F(UnattendedRunTest, JobsWriteWhatOneAtATimeWrites) {
   ASSERT_TRUE(old.AddFrame(platform::kQ8FrameGraphics, {}, {}));
   ASSERT_TRUE(old.Write(In("c.seq")));
   WriteAll(In("d.msg"), {'h', 'i'});
-  WriteAll(In("e.avi"), {'x'});  // its sequence exists and is kept
+  // Its sequence exists: kept, or with --overwrite opened as it is (and
+  // refused, being no sequence).
+  fs::copy_file(platform::test::Clip("mjpeg25.avi"), In("e.avi"));
   const std::vector<std::string> options[] = {
       {"--video-ext", "mp4", "--set", "Brightness=80"},
       {"--stills-into", "Stills", "--capture", "full"},
+      {"--overwrite"},
   };
   for (const auto& more : options) {
     SCOPED_TRACE(more[0]);
