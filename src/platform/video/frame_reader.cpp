@@ -38,13 +38,13 @@ constexpr int kMaxDecoderErrors = 64;
 // A demuxer that keeps answering "try again" is given up on after this many.
 constexpr int kMaxDemuxRetries = 1000;
 
-// Decoder threads (frame and slice threads, whose output is the same as one
-// thread's). Measured on two cores: 640 x 480 H.264 decoded and converted
-// 1.27 times as fast with two threads on an idle machine (20-30 % slower when
-// the cores were busy with other work), 1280 x 720 1.42 times (1.08 when
-// busy). Tiny pictures are too little work per frame to share. MJPEG and
-// uncompressed video have no threaded decoder.
-int DecoderThreads(int width, int height) {
+// Processors the decoder may use (its frame and slice threads, or Motion
+// JPEG's decoders taking turns; the output is the same as one thread's).
+// Measured on two cores: 640 x 480 H.264 decoded and converted 1.27 times as
+// fast with two threads on an idle machine (20-30 % slower when the cores
+// were busy with other work), 1280 x 720 1.42 times (1.08 when busy). Tiny
+// pictures are too little work per frame to share.
+int DecodeProcessors(int width, int height) {
   if (int64_t(width) * height < int64_t(320) * 240) return 1;
   return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
 }
@@ -74,28 +74,18 @@ int32_t FrameReader::Open(MediaInput& input, int streamIndex) {
   if (ctx == nullptr || streamIndex < 0 || unsigned(streamIndex) >= ctx->nb_streams)
     return AVIERR_BADPARAM;
   const AVStream* st = ctx->streams[streamIndex];
-  const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
-  if (codec == nullptr) return AVIERR_NOCOMPRESSOR;
-
-  m_dec = avcodec_alloc_context3(codec);
   m_packet = av_packet_alloc();
   m_cur = av_frame_alloc();
   m_next = av_frame_alloc();
-  if (m_dec == nullptr || m_packet == nullptr || m_cur == nullptr || m_next == nullptr) {
+  if (m_packet == nullptr || m_cur == nullptr || m_next == nullptr) {
     Close();
     return AVIERR_MEMORY;
   }
-  if (avcodec_parameters_to_context(m_dec, st->codecpar) < 0) {
+  if (const int32_t r = m_decoder.Open(
+          st, kMaxPixels, DecodeProcessors(st->codecpar->width, st->codecpar->height));
+      r != AVIERR_OK) {
     Close();
-    return AVIERR_COMPRESSOR;
-  }
-  m_dec->pkt_timebase = st->time_base;
-  m_dec->max_pixels = kMaxPixels;
-  m_dec->thread_count = DecoderThreads(st->codecpar->width, st->codecpar->height);
-  m_dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-  if (const int r = avcodec_open2(m_dec, codec, nullptr); r < 0) {
-    Close();
-    return r == AVERROR(ENOMEM) ? AVIERR_MEMORY : AVIERR_COMPRESSOR;
+    return r;
   }
 
   m_input = &input;
@@ -113,7 +103,7 @@ int32_t FrameReader::Open(MediaInput& input, int streamIndex) {
 
 void FrameReader::Close() {
   m_decodeErrors = 0;
-  avcodec_free_context(&m_dec);
+  m_decoder.Close();
   av_packet_free(&m_packet);
   av_frame_free(&m_cur);
   av_frame_free(&m_next);
@@ -155,7 +145,7 @@ bool FrameReader::ConvertCurrent(Bitmap& out) {
 }
 
 bool FrameReader::PositionAt(int64_t limit) {
-  if (m_dec == nullptr || m_broken) return false;
+  if (!m_decoder.IsOpen() || m_broken) return false;
   if (m_haveFirstStamp && limit < m_firstStamp) return false;
   if (NeedsSeek(limit)) SeekTo(limit);
   if (m_broken) return false;
@@ -219,7 +209,7 @@ void FrameReader::SeekTo(int64_t limit) {
     if (avformat_seek_file(m_input->Context(), m_stream, std::numeric_limits<int64_t>::min(),
                            target, target, 0) < 0)
       break;
-    avcodec_flush_buffers(m_dec);
+    m_decoder.Flush();
     bool placed = false;
     if (DecodeNext(m_next, m_nextStamp, placed) && placed) {
       m_hasNext = true;
@@ -249,10 +239,10 @@ bool FrameReader::Rewind() {
   if (m_input->Reopen() != AVIERR_OK) return false;
   AVFormatContext* ctx = m_input->Context();
   if (unsigned(m_stream) >= ctx->nb_streams ||
-      ctx->streams[m_stream]->codecpar->codec_id != m_dec->codec_id)
+      ctx->streams[m_stream]->codecpar->codec_id != m_decoder.CodecId())
     return false;
   DiscardOtherStreams();
-  avcodec_flush_buffers(m_dec);
+  m_decoder.Flush();
   return true;
 }
 
@@ -285,7 +275,7 @@ bool FrameReader::DecodeNext(AVFrame* frame, int64_t& stamp, bool& placed) {
   av_frame_unref(frame);
   int errors = 0;
   for (;;) {
-    int r = avcodec_receive_frame(m_dec, frame);
+    int r = m_decoder.Receive(frame);
     if (r == 0) {
       stamp = StampOf(frame, placed);
       return true;
@@ -299,11 +289,11 @@ bool FrameReader::DecodeNext(AVFrame* frame, int64_t& stamp, bool& placed) {
     }
     if (m_flushed) return false;
     if (ReadVideoPacket() < 0) {
-      avcodec_send_packet(m_dec, nullptr);
+      m_decoder.Send(nullptr);
       m_flushed = true;
       continue;
     }
-    r = avcodec_send_packet(m_dec, m_packet);
+    r = m_decoder.Send(m_packet);
     av_packet_unref(m_packet);
     // A packet the decoder rejects is skipped; its frame is missing like a
     // dropped one.

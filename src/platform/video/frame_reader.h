@@ -8,7 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-struct AVCodecContext;
+#include "platform/video/packet_decoder.h"
+
 struct AVFrame;
 struct AVPacket;
 struct SwsContext;
@@ -72,7 +73,7 @@ class FrameReader {
   MediaInput* m_input = nullptr;
   int m_stream = -1;
   int64_t m_ticksPerFrame = 1;
-  AVCodecContext* m_dec = nullptr;
+  PacketDecoder m_decoder;
   AVPacket* m_packet = nullptr;
   Scaler m_scaler;
   uint8_t* m_scratch = nullptr;  // the converted picture, top-down, rows padded

@@ -36,11 +36,12 @@ int ColourIndex(const Bitmap& frame);
 
 // The shared clips, made once per test program, or "" (and a test failure)
 // when ffmpeg could not: colour counts of 64 x 48 at 25 fps unless said
-// otherwise. mjpeg25.avi (10 frames), start<N>.avi (mjpeg25.avi with stream
-// start N), drop.avi (10 frames, an empty chunk at time stamp 4), bframes.avi
-// (30 frames of MPEG-4 with B-frames), h264b.mp4 (12 frames of H.264 with
-// B-frames at 320 x 240), mpeg4.mkv (12 frames of MPEG-4 with B-frames at
-// 30000/1001), audio.avi (25 MJPEG frames, 1 s of 16-bit mono PCM at 8 kHz).
+// otherwise. mjpeg25.avi (10 frames), mjpeg320.avi (12 frames at 320 x 240),
+// start<N>.avi (mjpeg25.avi with stream start N), drop.avi (10 frames, an
+// empty chunk at time stamp 4), bframes.avi (30 frames of MPEG-4 with
+// B-frames), h264b.mp4 (12 frames of H.264 with B-frames at 320 x 240),
+// mpeg4.mkv (12 frames of MPEG-4 with B-frames at 30000/1001), audio.avi (25
+// MJPEG frames, 1 s of 16-bit mono PCM at 8 kHz).
 std::string Clip(const std::string& name);
 std::string ScratchFile(const std::string& name);  // a path in the clips' folder
 

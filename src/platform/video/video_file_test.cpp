@@ -32,6 +32,9 @@ struct ClipCase {
 
 const ClipCase kClips[] = {
     {"mjpeg25.avi", {0, 10, 1, 25, 64, 48}},
+    // Decoded by several decoders taking turns, on a machine with more
+    // than one processor.
+    {"mjpeg320.avi", {0, 12, 1, 25, 320, 240}},
     {"start5.avi", {5, 10, 1, 25, 64, 48}},
     // FFmpeg stamps an AVI stream from its header's start unless that lies
     // more than an hour in; then it stamps from 0, and the numbers follow it.
