@@ -67,8 +67,17 @@ class FrameReader {
   struct Scaler {
     SwsContext* context = nullptr;
     int key[6] = {};  // width, height, format, colour space, range, in use
+    // Converting straight into the bitmap (bottom-up, its own padding), by
+    // the alignment of the bitmap's first picture row (bit n for n modulo
+    // 64): tried, and found to give the same bytes.
+    uint64_t directTried = 0;
+    uint64_t directSame = 0;
   };
+  bool PrepareScaler(const AVFrame* frame);
   bool Scale(const AVFrame* frame, uint8_t* dst, int stride);
+  bool ConvertThroughScratch(const AVFrame* frame, uint8_t* bits, size_t stride);
+  bool DirectGivesSameBytes(const AVFrame* frame, const uint8_t* bits, size_t stride,
+                            int alignment);
 
   MediaInput* m_input = nullptr;
   int m_stream = -1;
