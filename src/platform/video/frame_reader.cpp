@@ -403,10 +403,12 @@ bool FrameReader::ConvertThroughScratch(const AVFrame* frame, uint8_t* bits, siz
 bool FrameReader::DirectGivesSameBytes(const AVFrame* frame, const uint8_t* bits, size_t stride,
                                        int alignment) {
   constexpr size_t kGuard = 256;
+  // Larger frames keep the copy rather than take a second frame's memory.
+  constexpr size_t kMaxProbeBytes = size_t(32) << 20;
   const int height = frame->height;
   const size_t rowBytes = size_t(frame->width) * 3;
   const size_t image = stride * size_t(height);
-  if (stride > size_t(std::numeric_limits<int>::max())) return false;
+  if (stride > size_t(std::numeric_limits<int>::max()) || image > kMaxProbeBytes) return false;
   uint8_t* probe = static_cast<uint8_t*>(av_malloc(image + 2 * kGuard + 64));
   if (probe == nullptr) return false;
   // The probe's first picture row has the bitmap's alignment.

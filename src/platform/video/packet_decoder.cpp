@@ -1,5 +1,7 @@
 #include "platform/video/packet_decoder.h"
 
+#include <new>
+#include <system_error>
 #include <utility>
 
 #include "platform/video/avi_error.h"

@@ -223,10 +223,13 @@ TEST(VideoFileTest, ReadAheadTakesTurnsAndCloseWaitsForIt) {
 // makes: rows padded and turned over, a palette, full-range YUV with chroma
 // rows split by an odd height, and deep colour.
 TEST(VideoFileTest, ConvertsPicturesAsFfmpegDoes) {
+  constexpr int kFrames = 6;  // the first ones checked, the later ones converted straight
   for (const std::string format : {
            "63x47 -pix_fmt bgr24 -c:v rawvideo clip.avi",
            "58x47 -pix_fmt pal8 -c:v rawvideo clip.avi",
            "58x47 -pix_fmt yuvj420p -c:v mjpeg -q:v 2 clip.avi",
+           "320x240 -pix_fmt yuvj422p -c:v mjpeg -q:v 2 clip.avi",
+           "64x48 -pix_fmt yuv420p -c:v mpeg4 -q:v 2 clip.avi",
            "17x5 -pix_fmt yuv420p10le -c:v ffv1 clip.mkv",
        }) {
     SCOPED_TRACE(format);
@@ -234,19 +237,27 @@ TEST(VideoFileTest, ConvertsPicturesAsFfmpegDoes) {
     const size_t space = format.rfind(' ');
     const std::string clip = dir.File(format.substr(space + 1)), ref = dir.File("ref.bgr");
     ASSERT_TRUE(test::Ffmpeg("-f lavfi -i testsrc2=r=25:s=" + format.substr(0, space) +
-                             " -frames:v 2 " + clip));
+                             " -frames:v " + std::to_string(kFrames) + " " + clip));
     ASSERT_TRUE(test::Ffmpeg("-i " + clip +
                              " -sws_flags neighbor+bitexact -pix_fmt bgr24 -f rawvideo " + ref));
     const Bytes expected = test::ReadBytes(ref);
-    const auto half = std::ptrdiff_t(expected.size() / 2);
+    const auto size = std::ptrdiff_t(expected.size() / kFrames);
     VideoFile video;
     ASSERT_EQ(video.Open(clip), AVIERR_OK);
     Bitmap frame;
-    for (int n = 0; n < 2; ++n) {
+    for (int n = 0; n < kFrames; ++n) {
       ASSERT_TRUE(video.GetFrame(n, frame));
       EXPECT_TRUE(test::TopDownPixels(frame) ==
-                  std::vector(expected.begin() + n * half, expected.begin() + (n + 1) * half))
+                  std::vector(expected.begin() + n * size, expected.begin() + (n + 1) * size))
           << "frame " << n;
+      // The padding at the end of each row is zero.
+      int padded = 0;
+      for (int y = 0; y < frame.Height(); ++y) {
+        const uint8_t* row = frame.Row(y);
+        padded += std::any_of(row + 3 * frame.Width(), row + frame.Stride(),
+                              [](uint8_t b) { return b != 0; });
+      }
+      EXPECT_EQ(padded, 0) << "rows with padding that is not zero, frame " << n;
     }
   }
 }
