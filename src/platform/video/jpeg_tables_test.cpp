@@ -31,6 +31,7 @@ const Bytes kDht = Segment(0xC4, {0x00, 0xFF, 0xDA, 7});
 const Bytes kDri = Segment(0xDD, {0x00, 0x10});
 const Bytes kCom = Segment(0xFE, {'h', 'i'});
 const Bytes kApp14 = Segment(0xEE, {'A', 'd', 'o', 'b', 'e'});
+const Bytes kApp15 = Segment(0xEF, {1});
 const Bytes kSof0 = Segment(0xC0, {8, 0, 16, 0, 16, 1, 1, 0x11, 0});
 const Bytes kSof2 = Segment(0xC2, {8, 0, 16, 0, 16, 1, 1, 0x11, 0});
 const Bytes kSos = Segment(0xDA, {1, 1, 0, 0, 63, 0});
@@ -50,9 +51,10 @@ TEST(JpegKeptSegmentsTest, TablesOfEveryPictureInOrderAndNothingElse) {
       {"two fields, tables in each",
        Join({kSoi, kDqtA, kSof0, kSos, kScan, kEoi, kSoi, kDqtB, kDht, kSof0, kSos, kScan, kEoi}),
        Join({kSoi, kDqtA, kDqtB, kDht, kEoi})},
-      {"restart interval, comment, Adobe; progressive frame header left out",
-       Join({kSoi, kDri, kCom, kApp14, kSof2, kSos, kScan, kEoi}),
-       Join({kSoi, kDri, kCom, kApp14, kEoi})},
+      {"restart interval, comment, application data; progressive frame header left out",
+       Join({kSoi, kDri, kCom, kApp14, kApp15, kSof2, kSos, kScan, kEoi}),
+       Join({kSoi, kDri, kCom, kApp14, kApp15, kEoi})},
+      {"a table that ends the data", Join({kSoi, kDqtA}), Join({kSoi, kDqtA, kEoi})},
       {"tables after the scan", Join({kSoi, kSof0, kSos, kScan, kDht, kSos, kScan, kEoi}),
        Join({kSoi, kDht, kEoi})},
       {"no tables", Join({kSoi, kSof0, kSos, kScan, kEoi}), {}},

@@ -230,6 +230,8 @@ TEST(VideoFileTest, ConvertsPicturesAsFfmpegDoes) {
            "58x47 -pix_fmt yuvj420p -c:v mjpeg -q:v 2 clip.avi",
            "320x240 -pix_fmt yuvj422p -c:v mjpeg -q:v 2 clip.avi",
            "64x48 -pix_fmt yuv420p -c:v mpeg4 -q:v 2 clip.avi",
+           // An HD video's own matrix.
+           "64x48 -pix_fmt yuv420p -colorspace bt709 -c:v libx264 clip.mp4",
            "17x5 -pix_fmt yuv420p10le -c:v ffv1 clip.mkv",
        }) {
     SCOPED_TRACE(format);
