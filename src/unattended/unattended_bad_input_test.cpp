@@ -257,7 +257,7 @@ TEST_F(BadInputTest, EveryRefusedPictureSaysWhy) {
       {"garbage.wpg",
        [&](auto p) { Write(p, wpgGarbage); },
        1,
-       {"warning: garbage.wpg: damaged: "},
+       {"warning: garbage.wpg: damaged: unknown WPG record type 238 at byte 16"},
        {}},
       {"damaged.jpg",
        [&](auto p) { Write(p, extraneous); },

@@ -124,6 +124,7 @@ TEST(ColourResolution, EachDepthAndPalette) {
       {8, kColourResGreyPalette, {Rgb{77, 77, 77}, {149, 149, 149}, {29, 29, 29}, kW}, 0},
       {8, kColourResOptimisedPalette, {kR, kG, kB, kW}, 2},
       {16, 0, {kR, kG, kB, kW}, 0},
+      {32, 0, {kR, kG, kB, kW}, 0},
   };
   const Bitmap quad = MakePicture(
       8, 6, [&](int x, int y) { return y < 3 ? (x < 4 ? kR : kG) : (x < 4 ? kB : kW); });

@@ -97,6 +97,22 @@ TEST(OwnEffects, HalftoneIsBlackAndWhiteWithGreysBetween) {
   }
 }
 
+// The ordered halftone's 8 x 8 thresholds are all different: on a flat grey
+// each step of the grey through them lights exactly one more pixel of 64.
+TEST(OwnEffects, OrderedHalftoneLightsOnePixelMorePerThreshold) {
+  int previous = 0;
+  for (int grey = 0; grey <= 255; ++grey) {
+    Bitmap g = Uniform(8, 8, {uint8_t(grey), uint8_t(grey), uint8_t(grey)});
+    ASSERT_EQ(Halftone(g, 1, 0), kImagingSuccess);
+    int lit = 0;
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) lit += At(g, x, y).r == 255;
+    EXPECT_LE(lit - previous, 1) << "grey " << grey;
+    previous = lit;
+  }
+  EXPECT_EQ(previous, 64);
+}
+
 TEST(MagickEffects, PosterizeMedianSharpenEqualize) {
   Bitmap poster = MakePicture(64, 4, [](int x, int) { return Rgb{x * 255 / 63, 0, 100}; });
   ASSERT_EQ(Posterize(poster, 2), kImagingSuccess);
