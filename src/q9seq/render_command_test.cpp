@@ -163,6 +163,8 @@ TEST_F(RenderTest, OldSequenceInBothTimeUnits) {
   EXPECT_EQ(picture.PixelValue(2, 1), 0xFFFF00u);
   EXPECT_EQ(RunTool({"render", PathOf("old.seq"), "-o", PathOf("5.png"), "--frame=5"}).err,
             "q9seq: " + PathOf("old.seq") + ": there is no frame 5: the frames are 1 to 4\n");
+  EXPECT_EQ(RunTool({"render", PathOf("old.seq"), "-o", PathOf("2.png"), "--frame=2"}).err,
+            "q9seq: " + PathOf("old.seq") + ": frame 2 (kind 2) carries no bulbs to draw\n");
 }
 
 TEST_F(RenderTest, ErrorsGiveOneLineAndNoOutput) {
