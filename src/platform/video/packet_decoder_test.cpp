@@ -173,5 +173,25 @@ TEST(PacketDecoderTest, DecodersTakingTurnsGiveWhatOneGives) {
   }
 }
 
+// Motion JPEG alone gets decoders taking turns, one per processor; other
+// codecs decode with their own threads in one decoder.
+TEST(PacketDecoderTest, MotionJpegAloneTakesTurns) {
+  const struct {
+    const char* clip;
+    int processors, lanes;
+  } cases[] = {
+      {"mjpeg320.avi", 3, 3}, {"mjpeg320.avi", 1, 1}, {"h264b.mp4", 3, 1}, {"bframes.avi", 2, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.clip << ", " << c.processors << " processors");
+    MediaInput input;
+    ASSERT_EQ(input.OpenFile(test::Clip(c.clip), MediaInput::Probe::Always), AVIERR_OK);
+    PacketDecoder decoder;
+    ASSERT_EQ(decoder.Open(input.Context()->streams[input.FirstVideoStream()], 1 << 24,
+                           c.processors),
+              AVIERR_OK);
+    EXPECT_EQ(decoder.Lanes(), c.lanes);
+  }
+}
+
 }  // namespace
 }  // namespace q9::platform
