@@ -10,6 +10,7 @@ TEST(SheetLayoutTest, ColumnsRowsAndSize) {
       // count, frame width and height; columns, rows, width, height
       {{1, 10, 5}, {1, 1, 10, 5}},
       {{5, 5, 3}, {3, 2, 23, 10}},
+      {{4, 5, 3}, {2, 2, 14, 10}},  // a square number of frames: a square
       // Wide frames: no wider than about 1,600 pixels.
       {{100, 500, 10}, {3, 34, 1508, 472}},
       // So many that the sheet would be too high: more columns.

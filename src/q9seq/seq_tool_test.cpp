@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <sstream>
 
 #include "q9seq/q9seq_test_support.h"
 #include "q9seq/seq_tool_args.h"
@@ -36,6 +37,14 @@ TEST(SeqToolTest, UsageErrorsGiveOneLineAndCode2) {
     EXPECT_TRUE(FailedWithOneLine(run, kExitUsage)) << reason;
     EXPECT_EQ(run.err, "q9seq: " + reason + " (see q9seq --help)\n");
   }
+}
+
+// A full disk or a closed pipe on standard output fails the command too.
+TEST(SeqToolTest, AFailedStandardOutputFailsTheCommand) {
+  std::ostream broken(nullptr);  // every write fails
+  std::ostringstream err;
+  EXPECT_EQ(RunSeqTool({"--version"}, broken, err), kExitFileError);
+  EXPECT_EQ(err.str(), "q9seq: cannot write to standard output\n");
 }
 
 // The built q9seq program, run as a process: main's exit codes and streams
