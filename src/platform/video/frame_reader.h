@@ -8,8 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/video/packet_decoder.h"
-
+struct AVCodecContext;
 struct AVFrame;
 struct AVPacket;
 struct SwsContext;
@@ -82,7 +81,7 @@ class FrameReader {
   MediaInput* m_input = nullptr;
   int m_stream = -1;
   int64_t m_ticksPerFrame = 1;
-  PacketDecoder m_decoder;
+  AVCodecContext* m_dec = nullptr;
   AVPacket* m_packet = nullptr;
   Scaler m_scaler;
   uint8_t* m_scratch = nullptr;  // the converted picture, top-down, rows padded

@@ -60,7 +60,7 @@ std::string Clip(const std::string& name) {
   const std::string mpeg4 = " -c:v mpeg4 -g 6 -bf 2 -q:v 2";
   const std::map<std::string, std::string> recipes = {
       {"mjpeg25.avi", ColourCountInput("64x48", "25", 10) + mjpeg},
-      // Large enough for several decoders taking turns.
+      // Rows of whole 8-pixel groups: converted straight into its bitmaps.
       {"mjpeg320.avi", ColourCountInput("320x240", "25", 12) + mjpeg},
       // Input frame 4 moves one frame later: the AVI muxer writes an empty
       // chunk for the gap at time stamp 4.

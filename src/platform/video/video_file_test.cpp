@@ -32,8 +32,7 @@ struct ClipCase {
 
 const ClipCase kClips[] = {
     {"mjpeg25.avi", {0, 10, 1, 25, 64, 48}},
-    // Decoded by several decoders taking turns, on a machine with more
-    // than one processor.
+    // Converted straight into its bitmaps after the first frames.
     {"mjpeg320.avi", {0, 12, 1, 25, 320, 240}},
     {"start5.avi", {5, 10, 1, 25, 64, 48}},
     // FFmpeg stamps an AVI stream from its header's start unless that lies
