@@ -378,7 +378,8 @@ bool FrameReader::Convert(const AVFrame* frame, Bitmap& out) {
   uint8_t* top = bits + size_t(height - 1) * stride;  // the picture's first row
   const int alignment = int(reinterpret_cast<uintptr_t>(top) % 64);
   const uint64_t bit = uint64_t(1) << alignment;
-  if ((m_scaler.directSame & bit) != 0 && stride <= size_t(std::numeric_limits<int>::max())) {
+  // A stride beyond int never passes the check, so directSame holds none for it.
+  if ((m_scaler.directSame & bit) != 0) {
     if (!Scale(frame, top, -int(stride))) return false;
     if (stride > rowBytes)
       for (int y = 0; y < height; ++y)
