@@ -32,6 +32,7 @@ TEST(SettingsFieldSet, AcceptsOrRefusesWithAClearMessage) {
       {"Width", "99999999999999999999999", "", "Width must be a whole number"},
       {"CommandMask", "0x100000000", "", "CommandMask must be a 32-bit number"},
       {"CommandMask", "all", "", "CommandMask must be a 32-bit number, decimal or 0x hex, not 'all'"},
+      {"CommandMask", "-1", "", "CommandMask must be a 32-bit number, decimal or 0x hex, not '-1'"},
       {"CommandMask", "0x90000001", "", "CommandMask bits 0x90000000 name no image command"},
       {"CommandMask", "0x24", "", "only one of the rotation bits"},
       {"Gamma", "nan", "", "Gamma must be a number from 0 to 100"},

@@ -153,6 +153,9 @@ TEST_F(UnattendedRunTest, StillsIntoOneSequenceAndSettingsAppliedToEachPicture) 
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(OutListing(), std::vector<std::string>{"StillsSQ9"});
   EXPECT_EQ(Frames(Out("StillsSQ9")), 4u);
+  // A picture one pixel wide takes the settings as any other.
+  ASSERT_TRUE(platform::test::Ffmpeg("-f lavfi -i testsrc=s=160x120 -vf crop=1:120:40:0 "
+                                     "-frames:v 1 " + In("thin.bmp")));
 
   adjust::ImportSettings dark;  // at 0, 0: the top-left corner of every picture
   dark.Brightness = 32;
@@ -166,14 +169,17 @@ TEST_F(UnattendedRunTest, StillsIntoOneSequenceAndSettingsAppliedToEachPicture) 
        "--set=Height=100", "--set=XPos=0", "--set=YPos=0"},
       {"--overwrite", "-q", "--set=Brightness=32", "--set=SizeMode=1", "--set=Width=100",
        "--set=Height=100", "--set=XPos=0", "--set=YPos=0"}};
-  std::vector<std::string> results;
+  std::vector<std::string> results, thin;
   for (const auto& options : sets) {  // each replaces the sequences before it
     r = RunInProcess(Dirs(options));
     EXPECT_EQ(std::pair(r.code, r.err), std::pair(0, std::string()));
     results.push_back(Text(Out("a.SQ9")));
+    thin.push_back(Text(Out("thin.SQ9")));
   }
   EXPECT_EQ(results[0], results[1]);
   EXPECT_NE(results[0], results[2]);  // the default capture is centred
+  EXPECT_EQ(thin[0], thin[1]);
+  EXPECT_NE(thin[0], thin[2]);
   EXPECT_NE(results[2], results[3]);
   EXPECT_EQ(results[3], results[4]);  // the whole picture is 100 percent of it
   EXPECT_NE(results[3], results[5]);  // not its top-left 100 x 100 pixels

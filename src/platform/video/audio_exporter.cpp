@@ -4,8 +4,10 @@
 #include <cerrno>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "platform/base/atomic_file.h"
+#include "platform/video/audio_progress.h"
 #include "platform/video/avi_error.h"
 #include "platform/video/media_input.h"
 
@@ -60,39 +62,24 @@ struct PacketGuard {
   ~PacketGuard() { av_packet_free(&packet); }
 };
 
-// Percentage done: the packet's end time against the stream's duration, or
-// its byte position against the file's size when the duration is unknown.
-class ProgressMeter {
- public:
-  ProgressMeter(AVFormatContext* in, const AVStream* st) {
-    if (st->duration > 0 && st->duration != AV_NOPTS_VALUE) {
-      m_duration = st->duration;
-    } else if (in->duration > 0 && in->duration != AV_NOPTS_VALUE) {
-      m_duration = av_rescale_q(in->duration, AV_TIME_BASE_Q, st->time_base);
-    }
-    if (st->start_time != AV_NOPTS_VALUE) m_start = st->start_time;
-    m_size = avio_size(in->pb);
+// The meter of a stream: its duration from the stream, else the container.
+AudioProgress MeterOf(AVFormatContext* in, const AVStream* st) {
+  int64_t duration = 0;
+  if (st->duration > 0 && st->duration != AV_NOPTS_VALUE) {
+    duration = st->duration;
+  } else if (in->duration > 0 && in->duration != AV_NOPTS_VALUE) {
+    duration = av_rescale_q(in->duration, AV_TIME_BASE_Q, st->time_base);
   }
+  std::optional<int64_t> start;
+  if (st->start_time != AV_NOPTS_VALUE) start = st->start_time;
+  return AudioProgress(duration, start, avio_size(in->pb));
+}
 
-  int Percent(const AVPacket* p) {
-    int64_t stamp = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
-    if (m_duration > 0 && stamp != AV_NOPTS_VALUE) {
-      if (m_start == AV_NOPTS_VALUE) m_start = stamp;
-      stamp += std::max<int64_t>(p->duration, 0);
-      return Clamp(double(stamp - m_start) * 100.0 / double(m_duration));
-    }
-    if (m_size > 0 && p->pos >= 0) return Clamp(double(p->pos + p->size) * 100.0 / double(m_size));
-    return 0;
-  }
-
- private:
-  // 100 is said once, when everything is written.
-  static int Clamp(double percent) { return int(std::clamp(percent, 0.0, 99.0)); }
-
-  int64_t m_duration = 0;
-  int64_t m_start = AV_NOPTS_VALUE;
-  int64_t m_size = -1;
-};
+AudioProgress::Packet MeasureOf(const AVPacket* p) {
+  const int64_t stamp = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
+  return {stamp != AV_NOPTS_VALUE ? std::optional<int64_t>(stamp) : std::nullopt, p->duration,
+          p->pos, p->size};
+}
 
 // The PCM kinds a standard WAV file holds as they are.
 bool IsWavPcm(AVCodecID id) {
@@ -157,7 +144,7 @@ int32_t ForEachPacket(AVFormatContext* in, int index, const AudioExporter::Progr
   PacketGuard guard;
   AVPacket* pkt = guard.packet;
   if (pkt == nullptr) return AVIERR_MEMORY;
-  ProgressMeter meter(in, in->streams[index]);
+  AudioProgress meter = MeterOf(in, in->streams[index]);
   int reported = 0;
   if (progress && progress(0) != 0) return AVIERR_USERABORT;
   for (int retries = 0;;) {
@@ -167,7 +154,7 @@ int32_t ForEachPacket(AVFormatContext* in, int index, const AudioExporter::Progr
     if (r < 0) return r == AVERROR(ENOMEM) ? AVIERR_MEMORY : AVIERR_FILEREAD;
     retries = 0;
     if (pkt->stream_index == index && pkt->size > 0) {
-      const int percent = meter.Percent(pkt);
+      const int percent = meter.Percent(MeasureOf(pkt));
       if (percent > reported) {
         reported = percent;
         if (progress && progress(percent) != 0) {
