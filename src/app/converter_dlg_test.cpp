@@ -133,7 +133,10 @@ class ConverterDlgTest : public DialogTest {
     auto dialog = Open(Library("8x16.RGB16MB.SIGN"));
     const q9::gui::DialogUnits du(dialog->font());
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Q9100 Converter"));
-    QVERIFY(!dialog->windowIcon().isNull());
+    // Drawn at each size a desktop asks for, not scaled from another.
+    QCOMPARE(dialog->windowIcon().availableSizes(),
+             (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128},
+                           {256, 256}}));
     QCOMPARE(dialog->size(), QSize(du.ToPixelsX(291), Collapsed(*dialog)));
     QCOMPARE(dialog->FullHeight(), du.ToPixelsY(314));
     for (int id : {kIdFrameLabel, kIdFrameEdit, kIdFrameSpin, kIdZoomIn, kIdZoomOut})

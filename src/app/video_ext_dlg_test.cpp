@@ -79,6 +79,14 @@ class VideoExtDlgTest : public DialogTest {
         QVERIFY(text->heightForWidth(text->width()) <= text->height());
         QCOMPARE(extensions.size(),
                  q9::gui::DialogUnits(extensions.font()).ToPixels(0, 0, 244, 81).size());
+        // Lined up: the texts on the left margin, the field and Cancel on
+        // the right one, both margins as wide.
+        const QRect field = Control(extensions, kIdVideoExtEdit)->geometry();
+        const QRect cancel = Control(extensions, kIdVideoExtCancel)->geometry();
+        const QRect label = extensions.findChildren<QLabel*>().at(1)->geometry();
+        QCOMPARE(std::tuple(text->x(), text->geometry().right(), field.right()),
+                 std::tuple(label.x(), cancel.right(), cancel.right()));
+        QCOMPARE(extensions.width() - 1 - cancel.right(), text->x());
         auto* edit = Control<QLineEdit>(extensions, kIdVideoExtEdit);
         opened = edit->text();
         for (qsizetype i = 0; i < typed.size(); ++i) {

@@ -128,7 +128,8 @@ class DialogBuilderTest : public QObject {
   }
 
   // The file picker gives the chosen file on Open, and nothing on Cancel
-  // even with a file selected.
+  // even with a file selected; a name typed without extension takes the
+  // request's.
   void filePickerAnswers() {
     QTemporaryDir dir;
     const QString picture = dir.filePath(QStringLiteral("a.bmp"));
@@ -136,11 +137,13 @@ class DialogBuilderTest : public QObject {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
     for (const bool open : {true, false}) {
+      QString suffix;
       QTimer answer;
       QObject::connect(&answer, &QTimer::timeout, [&] {
         auto* picker = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (picker == nullptr) return;
         answer.stop();
+        suffix = picker->defaultSuffix();
         picker->selectFile(picture);
         // As the Open and Cancel buttons do.
         QDialog* dialog = picker;
@@ -148,8 +151,10 @@ class DialogBuilderTest : public QObject {
       });
       answer.start(10);
       const std::optional<QString> chosen = DesktopPrompts().OpenFile(
-          nullptr, {QStringLiteral("Open"), picture, {}, {{QStringLiteral("Pictures"), "*.bmp"}}});
+          nullptr, {QStringLiteral("Open"), picture, QStringLiteral("bmp"),
+                    {{QStringLiteral("Pictures"), "*.bmp"}}});
       QCOMPARE(chosen.value_or(QString()), open ? picture : QString());
+      QCOMPARE(suffix, QStringLiteral("bmp"));
     }
   }
 };
