@@ -1,9 +1,11 @@
-# What `cmake --install` puts in place: the two programs, their manual pages
+# What `cmake --install` puts in place: the two programs (and the window
+# program that q9convert starts, in libexec), their manual pages
 # (made at build time by help2man from their --help and --version), and the
 # desktop entry with the window's icon.
 include(GNUInstallDirs)
 
 install(TARGETS q9convert q9seq RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS q9convert_window RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/q9convert)
 
 find_program(Q9_HELP2MAN help2man REQUIRED)
 set(q9convert_SUMMARY "convert pictures, videos and Q8100 sequences into Q9100 sign sequences")

@@ -1,6 +1,7 @@
-// q9convert: with -s SOURCE and -d DEST (and for --help, --version or a
-// command line it cannot use) the run without a window; otherwise the
-// desktop window, with the one directory given, if any, in its field.
+// q9convert-window: the desktop window, with the one directory given, if
+// any, in its field. q9convert starts it for a command line without both a
+// source and a destination; given both (or --help, --version or a command
+// line it cannot use) it runs without a window, as q9convert does.
 
 #include <iostream>
 #include <string>

@@ -87,8 +87,9 @@ class UnattendedRunTest : public TempDirTest {
     const int code = RunUnattended(args, out, err);
     return {code, out.str(), err.str()};
   }
-  ToolRun RunProcess(const std::vector<std::string>& args) {
-    return WaitProcess(StartProcess(Q9CONVERT_BINARY, args, m_dir), m_dir);
+  ToolRun RunProcess(const std::vector<std::string>& args,
+                     const std::string& program = Q9CONVERT_BINARY) {
+    return WaitProcess(StartProcess(program, args, m_dir), m_dir);
   }
 };
 
@@ -544,6 +545,41 @@ TEST_F(UnattendedRunTest, AKillDuringASaveLeavesNoFileThatWasNotThereBefore) {
       const std::string name = std::string(c.point).substr(std::strlen("commit "));
       EXPECT_TRUE(Text(name.ends_with(".wav") ? In(name) : Out(name)) == oldStill);
     }
+  }
+}
+
+// Without both directories q9convert hands its command line to the window
+// program: beside it in the build tree, in ../libexec/q9convert/ once
+// installed. A window program that is missing or cannot run is named.
+TEST_F(UnattendedRunTest, StartsTheWindowProgramBesideItElseFromLibexec) {
+  const struct {
+    const char* windowAt;  // relative to the test folder; "" for none
+    fs::perms mode;
+    int code;
+    std::string out, err;
+  } cases[] = {
+      {"bin/q9convert-window", fs::perms::owner_all, 0, "window: -s my-in\n", ""},
+      {"libexec/q9convert/q9convert-window", fs::perms::owner_all, 0, "window: -s my-in\n", ""},
+      {"", fs::perms::owner_all, 1, "",
+       "q9convert: the window program is missing: no @/bin/q9convert-window or "
+       "@/libexec/q9convert/q9convert-window\n"},
+      {"bin/q9convert-window", fs::perms::owner_read, 1, "",
+       "q9convert: cannot start the window program @/bin/q9convert-window: Permission denied\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.windowAt);
+    fs::remove_all(m_dir / "bin"), fs::remove_all(m_dir / "libexec");
+    fs::create_directories(m_dir / "bin");
+    fs::copy_file(Q9CONVERT_BINARY, m_dir / "bin/q9convert");
+    if (*c.windowAt != 0) {
+      fs::create_directories((m_dir / c.windowAt).parent_path());
+      std::ofstream(m_dir / c.windowAt) << "#!/bin/sh\necho \"window: $*\"\n";
+      fs::permissions(m_dir / c.windowAt, c.mode);
+    }
+    const ToolRun r = RunProcess({"-s", "my-in"}, PathOf("bin/q9convert"));
+    std::string err = c.err;
+    for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, m_dir.string());
+    EXPECT_EQ(std::tuple(r.code, r.out, r.err), std::tuple(c.code, c.out, err));
   }
 }
 
