@@ -220,6 +220,22 @@ class SourceWndTest : public QObject {
     QCOMPARE(w.owner.calls, calls);
   }
 
+  // Only the left button draws or drags: the others, inside the capture or
+  // outside it, leave the record as it was and tell the owner nothing.
+  void otherButtonsTrackNothing() {
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton})
+      for (const QPoint press : {QPoint(100, 100), QPoint(300, 20)}) {
+        Window w(m_black);
+        const L before = w.Capture();
+        QTest::mousePress(w.wnd, button, {}, press);
+        QCOMPARE((L{w.wnd->IsMoving(), w.wnd->IsDrawing()}), (L{false, false}));
+        QTest::mouseMove(w.wnd, press + QPoint(-40, 30));
+        QTest::mouseRelease(w.wnd, button, {}, press + QPoint(-40, 30));
+        QCOMPARE(w.Capture(), before);
+        QVERIFY(w.owner.calls.isEmpty());
+      }
+  }
+
   void keysMoveAndResize_data() {
     QTest::addColumn<Key>("key");
     const Qt::KeyboardModifiers none, ctrl(Qt::ControlModifier), shift(Qt::ShiftModifier);
