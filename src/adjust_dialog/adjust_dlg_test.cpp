@@ -165,6 +165,14 @@ class AdjustDlgTest : public QObject {
     for (int id : {kHeightSpin, kWidthSpin, kXPosSpin, kYPosSpin})
       ranges << s.Control<gui::UpDown>(id)->Low() << s.Control<gui::UpDown>(id)->High();
     QCOMPARE(ranges, (L{1, 960, 1, 1280, -639, 639, -479, 479}));
+    {
+      // An old sequence has no frame: its width and height count as 0.
+      Session old(m_seq, kSign);
+      ranges.clear();
+      for (int id : {kHeightSpin, kWidthSpin, kXPosSpin, kYPosSpin})
+        ranges << old.Control<gui::UpDown>(id)->Low() << old.Control<gui::UpDown>(id)->High();
+      QCOMPARE(ranges, (L{1, 0, 1, 0, 1, -1, 1, -1}));
+    }
     QCOMPARE(s.owner.stillImageOptions.back(), (Told{false, "photo.sq9"}));
     // The Window menu hides and shows the source window, and makes it anew.
     QAction* item = s.Item(QStringLiteral("Window"), QStringLiteral("Source Window"));
