@@ -6,6 +6,7 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,10 +18,12 @@
 #include "adjust/settings_persistence.h"
 #include "adjust_dialog/color_res_dlg.h"
 #include "adjust_dialog/image_command_menus.h"
+#include "adjust_dialog/range_dlg.h"
 #include "adjust_dialog/save_audio_dlg.h"
 #include "adjust_dialog/settings_set_dlg.h"
 #include "adjust_dialog/still_images_dlg.h"
 #include "adjust_dialog/testing/adjust_session.h"
+#include "gui/dialog_units.h"
 #include "gui/up_down.h"
 #include "platform/imaging/imaging_library.h"
 #include "preview/testing/test_sources.h"
@@ -468,6 +471,66 @@ class AdjustDlgTest : public QObject {
     s.Run(s.Command(33069), Answering({"0.5", -1, -1, false}));
     QCOMPARE(m_opened[1], QStringLiteral("2.2"));
     QCOMPARE(s.media.Gamma, 2.2f);
+    // Offered with six significant digits.
+    s.media.Gamma = 1.2345678f;
+    s.Run(s.Command(33069), Answering({"1", -1, -1, false}));
+    QCOMPARE(m_opened[1], QStringLiteral("1.23457"));
+  }
+
+  // The small dialogs are laid out as their templates draw them: margins
+  // as wide on the right as on the left, labels at the same height beside
+  // each of their lists, a slider ending where the buttons below it end.
+  void smallDialogsLineUp() {
+    // Positions and sizes back in dialog units, as the templates give them.
+    const auto units = [](QDialog& d, const QRect& px) {
+      const gui::DialogUnits du(d.font());
+      const auto x = [&du](int v) { return gui::DialogUnits::MulDiv(v, 4, du.AverageCharWidth()); };
+      const auto y = [&du](int v) { return gui::DialogUnits::MulDiv(v, 8, du.CharHeight()); };
+      return QRect(x(px.x()), y(px.y()), x(px.width()), y(px.height()));
+    };
+    const auto margins = [&units](QDialog& d) {
+      const int width = units(d, d.rect()).width();
+      int left = width, right = width;
+      for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isVisibleTo(&d)) continue;
+        const QRect r = units(d, w->geometry());
+        left = std::min(left, r.x());
+        right = std::min(right, width - r.x() - r.width());
+      }
+      return std::pair(left, right);
+    };
+    Session s(m_photo, kSign);
+    L checked;
+    s.Run(s.Command(32818), [&](QDialog& d) {  // a range dialog
+      const auto [left, right] = margins(d);
+      QCOMPARE(right, left);
+      const QRect slider = units(d, In<QSlider>(d, CRangeDlg::kValueSliderId)->geometry());
+      const QRect cancel = units(d, In(d, kIdCancel)->geometry());
+      QCOMPARE(slider.x() + slider.width(), cancel.x() + cancel.width());
+      checked << 1;
+      Click(d, 2);
+    });
+    s.Run(s.Command(32844), [&](QDialog& d) {  // Color Resolution
+      const auto [left, right] = margins(d);
+      QCOMPARE(right, left);
+      const QList<QLabel*> labels = d.findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+      L gaps;
+      for (int id : {CColorResDlg::kBitsId, CColorResDlg::kPaletteId, CColorResDlg::kDitheringId}) {
+        gaps << units(d, labels.at(gaps.size())->geometry()).y() -
+                    units(d, In(d, id)->geometry()).y();
+      }
+      QCOMPARE(gaps, L(3, gaps.at(0)));
+      checked << 2;
+      Click(d, 2);
+    });
+    for (const char* item : {"&Save...", "&Load..."})
+      s.Run(s.Item(kSettings, item), [&](QDialog& d) {
+        const auto [left, right] = margins(d);
+        QCOMPARE(right, left);
+        checked << 3;
+        Click(d, 2);
+      });
+    QCOMPARE(checked, (L{1, 2, 3, 3}));
   }
 
   void marksFollowTheRecordWhenAMenuOpens() {
