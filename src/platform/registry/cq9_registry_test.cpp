@@ -98,10 +98,12 @@ TEST_F(RegistryTest, ValuesRoundTripMistypedOnesLeaveTheOutputUnchanged) {
 
 TEST_F(RegistryTest, OpenNeedsAnExistingKeyCreateMakesIt) {
   CQ9Registry reg;
+  EXPECT_FALSE(reg.CloseRegistryKey());  // nothing open: nothing closed
   EXPECT_FALSE(reg.OpenUserRegistryKey("Q9Convrt", "Settings"));
   ASSERT_TRUE(reg.CreateUserRegistryKey("Q9Convrt", "Settings"));
   ASSERT_TRUE(reg.SetRegistryString("Dest_Server", "/signs/out"));
   ASSERT_TRUE(reg.CloseRegistryKey());
+  EXPECT_FALSE(reg.CloseRegistryKey());
   // The user key lies under Software\Halvren; either separator, and
   // separators at the ends, name the same key.
   std::string out;
