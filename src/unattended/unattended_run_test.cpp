@@ -21,6 +21,7 @@
 #include "platform/signlib/sq9_test_support.h"
 #include "platform/video/test_media.h"
 #include "program/process_test_support.h"
+#include "unattended/convert_args.h"
 
 namespace q9::unattended {
 namespace {
@@ -155,8 +156,10 @@ TEST_F(UnattendedRunTest, StillsIntoOneSequenceAndSettingsAppliedToEachPicture) 
   EXPECT_EQ(OutListing(), std::vector<std::string>{"StillsSQ9"});
   EXPECT_EQ(Frames(Out("StillsSQ9")), 4u);
   // A picture one pixel wide takes the settings as any other.
-  ASSERT_TRUE(platform::test::Ffmpeg("-f lavfi -i testsrc=s=160x120 -vf crop=1:120:40:0 "
-                                     "-frames:v 1 " + In("thin.bmp")));
+  ASSERT_TRUE(
+      platform::test::Ffmpeg("-f lavfi -i testsrc=s=160x120 -vf crop=1:120:40:0 "
+                             "-frames:v 1 " +
+                             In("thin.bmp")));
 
   adjust::ImportSettings dark;  // at 0, 0: the top-left corner of every picture
   dark.Brightness = 32;
@@ -184,6 +187,16 @@ TEST_F(UnattendedRunTest, StillsIntoOneSequenceAndSettingsAppliedToEachPicture) 
   EXPECT_NE(results[2], results[3]);
   EXPECT_EQ(results[3], results[4]);  // the whole picture is 100 percent of it
   EXPECT_NE(results[3], results[5]);  // not its top-left 100 x 100 pixels
+}
+
+// Folders are taken absolute and normalised, without trailing slashes but
+// for the root itself.
+TEST(CleanDirectory, AbsoluteNormalisedRootKept) {
+  const std::string here = fs::current_path().string();
+  const std::pair<std::string, std::string> cases[] = {
+      {"/", "/"},          {"//", "/"}, {"/a/b/", "/a/b"}, {"/a//b/./c/../", "/a/b"},
+      {"x/", here + "/x"}, {".", here}};
+  for (const auto& [given, cleaned] : cases) EXPECT_EQ(CleanDirectory(given), cleaned) << given;
 }
 
 // The hold times of a sequence's graphics frames, in 1/120 s.
