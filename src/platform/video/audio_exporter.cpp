@@ -76,9 +76,7 @@ AudioProgress MeterOf(AVFormatContext* in, const AVStream* st) {
 }
 
 AudioProgress::Packet MeasureOf(const AVPacket* p) {
-  const int64_t stamp = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
-  return {stamp != AV_NOPTS_VALUE ? std::optional<int64_t>(stamp) : std::nullopt, p->duration,
-          p->pos, p->size};
+  return {AudioProgress::StampOf(p->pts, p->dts, AV_NOPTS_VALUE), p->duration, p->pos, p->size};
 }
 
 // The PCM kinds a standard WAV file holds as they are.

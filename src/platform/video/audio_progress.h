@@ -22,6 +22,14 @@ class AudioProgress {
     int64_t size = 0;              // bytes
   };
 
+  // A packet's time stamp: its presentation stamp, else its decoding one;
+  // none when both are `none` (the demuxer's "no value").
+  static std::optional<int64_t> StampOf(int64_t pts, int64_t dts, int64_t none) {
+    if (pts != none) return pts;
+    if (dts != none) return dts;
+    return std::nullopt;
+  }
+
   // duration: in the stream's time units, <= 0 unknown; fileSize <= 0 unknown.
   AudioProgress(int64_t duration, std::optional<int64_t> start, int64_t fileSize)
       : m_duration(duration), m_start(start), m_fileSize(fileSize) {}

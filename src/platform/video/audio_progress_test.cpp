@@ -54,5 +54,16 @@ TEST(AudioProgressTest, MeasuresByTimeElseByPositionInTheFile) {
   }
 }
 
+// The presentation stamp, else the decoding one, else none.
+TEST(AudioProgressTest, StampIsPresentationElseDecoding) {
+  constexpr int64_t kNoValue = -1000;
+  const struct {
+    int64_t pts, dts;
+    std::optional<int64_t> stamp;
+  } cases[] = {{5, 3, 5}, {kNoValue, 3, 3}, {0, kNoValue, 0}, {kNoValue, kNoValue, kNone}};
+  for (const auto& c : cases)
+    EXPECT_EQ(AudioProgress::StampOf(c.pts, c.dts, kNoValue), c.stamp) << c.pts << " " << c.dts;
+}
+
 }  // namespace
 }  // namespace q9::platform
