@@ -17,7 +17,6 @@
 
 #include "program/exit_code.h"
 #include "program/program_messages.h"
-#include "unattended/convert_args.h"
 #include "unattended/unattended_run.h"
 
 namespace {
@@ -33,18 +32,11 @@ std::vector<std::filesystem::path> WindowProgramPlaces() {
   return {dir / kWindowProgram, dir.parent_path() / "libexec" / "q9convert" / kWindowProgram};
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  using q9::unattended::ConvertArgs;
-  const ConvertArgs args =
-      q9::unattended::ParseConvertArgs(std::vector<std::string>(argv + 1, argv + argc));
-  if (args.command != ConvertArgs::kRun || args.Unattended())
-    return q9::unattended::RunUnattended(args, std::cout, std::cerr);
-
-  const std::vector<std::filesystem::path> places = WindowProgramPlaces();
+// Runs the window program in this process's place; returns only when none
+// could be started, with the exit code after saying why.
+int StartWindowProgram(char** argv) {
   std::string tried;
-  for (const std::filesystem::path& place : places) {
+  for (const std::filesystem::path& place : WindowProgramPlaces()) {
     execv(place.c_str(), argv);
     if (errno != ENOENT)
       return q9::program::PrintError(
@@ -57,4 +49,11 @@ int main(int argc, char** argv) {
       std::cerr, "q9convert",
       "the window program is missing: no " + (tried.empty() ? std::string(kWindowProgram) : tried),
       q9::program::kExitFileError);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return q9::unattended::RunOrElse(
+      argc, argv, [argv](const q9::unattended::ConvertArgs&) { return StartWindowProgram(argv); });
 }

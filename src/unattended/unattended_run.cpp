@@ -215,4 +215,11 @@ int RunUnattended(const std::vector<std::string>& args, std::ostream& out, std::
   return RunUnattended(ParseConvertArgs(args), out, err);
 }
 
+int RunOrElse(int argc, char** argv, const std::function<int(const ConvertArgs&)>& window) {
+  const ConvertArgs args = ParseConvertArgs(std::vector<std::string>(argv + 1, argv + argc));
+  if (args.command != ConvertArgs::kRun || args.Unattended())
+    return RunUnattended(args, std::cout, std::cerr);
+  return window(args);
+}
+
 }  // namespace q9::unattended

@@ -4,6 +4,7 @@
 // from the options (convert_args.h). main() only forwards its arguments
 // here, so tests run the whole program in-process.
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -27,5 +28,10 @@ constexpr const char* kNeedsBothDirectories =
 int RunUnattended(const ConvertArgs& args, std::ostream& out, std::ostream& err);
 // The same for the arguments after the program name.
 int RunUnattended(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// A main of q9convert's: the run without a window (on std::cout and
+// std::cerr) for a command line that asks for it (both directories,
+// --help, --version, one it cannot use); otherwise window(args), with the
+// directory given, if any.
+int RunOrElse(int argc, char** argv, const std::function<int(const ConvertArgs&)>& window);
 
 }  // namespace q9::unattended
